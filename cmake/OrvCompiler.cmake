@@ -1,0 +1,30 @@
+# Warnings, sanitizers and fuzzing flags shared by every target of the project.
+
+add_library(orv_options INTERFACE)
+target_compile_options(orv_options INTERFACE -Wall -Wextra -Werror)
+target_include_directories(orv_options INTERFACE ${PROJECT_SOURCE_DIR}/src)
+
+find_program(ORV_CCACHE ccache)
+if(ORV_CCACHE AND NOT CMAKE_CXX_COMPILER_LAUNCHER)
+    set(CMAKE_C_COMPILER_LAUNCHER ${ORV_CCACHE})
+    set(CMAKE_CXX_COMPILER_LAUNCHER ${ORV_CCACHE})
+endif()
+
+if(ORV_SANITIZE)
+    if(NOT ORV_SANITIZE MATCHES "^(address|thread|undefined)$")
+        message(FATAL_ERROR "ORV_SANITIZE must be address, thread or undefined, not '${ORV_SANITIZE}'")
+    endif()
+    set(orv_san_flags -fsanitize=${ORV_SANITIZE} -fno-omit-frame-pointer -g)
+    if(ORV_SANITIZE STREQUAL "undefined")
+        list(APPEND orv_san_flags -fno-sanitize-recover=all)
+    endif()
+    add_compile_options(${orv_san_flags})
+    add_link_options(${orv_san_flags})
+endif()
+
+if(ORV_FUZZ)
+    if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+        message(FATAL_ERROR "ORV_FUZZ needs clang (CC=clang CXX=clang++)")
+    endif()
+    add_compile_options(-fsanitize=fuzzer-no-link)
+endif()
