@@ -315,7 +315,7 @@ bool wxBlowFishOutputStream::Close()
         WriteParent(trailer, kTrailerSize);
     }
     m_parent_o_stream->Sync();
-    const bool parentClosed = m_parent_o_stream->Close() && m_parent_o_stream->IsOk();
+    const bool parentClosed = m_parent_o_stream->Close() && m_parent_o_stream->GetLastError() == wxSTREAM_NO_ERROR;
     if (!parentClosed)
     {
         m_broken = true;
