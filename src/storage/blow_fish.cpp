@@ -23,24 +23,23 @@ inline void StoreLittle(unsigned char* bytes, uint32_t word)
     bytes[3] = static_cast<unsigned char>(word >> 24);
 }
 
-// Loads the words of `count` blocks, runs `cipher` on two blocks at a time (independent blocks keep the
-// processor busy while the S-box loads of the other block are in flight) and stores them back.
-template <typename PairCipher, typename BlockCipher>
-void RunBlocks(unsigned char* out, const unsigned char* in, size_t count, PairCipher pair, BlockCipher single)
+// Runs `group` on kGroup blocks at a time (independent blocks keep the processor busy while the S-box loads of
+// the others are in flight) and `single` on the blocks left over.
+template <typename GroupCipher, typename BlockCipher>
+void RunBlocks(unsigned char* out, const unsigned char* in, size_t count, GroupCipher group, BlockCipher single)
 {
+    const size_t kGroup = CBlowFish::kGroup;
     size_t block = 0;
-    for (; block + 2 <= count; block += 2)
+    for (; block + kGroup <= count; block += kGroup)
     {
-        const unsigned char* src = in + block * 8;
-        uint32_t words[4] = {LoadLittle(src), LoadLittle(src + 4), LoadLittle(src + 8), LoadLittle(src + 12)};
-        pair(words);
-        unsigned char* dst = out + block * 8;
-        StoreLittle(dst, words[0]);
-        StoreLittle(dst + 4, words[1]);
-        StoreLittle(dst + 8, words[2]);
-        StoreLittle(dst + 12, words[3]);
+        uint32_t words[2 * kGroup];
+        for (size_t i = 0; i < 2 * kGroup; ++i)
+            words[i] = LoadLittle(in + block * 8 + i * 4);
+        group(words);
+        for (size_t i = 0; i < 2 * kGroup; ++i)
+            StoreLittle(out + block * 8 + i * 4, words[i]);
     }
-    if (block < count)
+    for (; block < count; ++block)
     {
         uint32_t left = LoadLittle(in + block * 8);
         uint32_t right = LoadLittle(in + block * 8 + 4);
@@ -127,47 +126,59 @@ void CBlowFish::DecryptBlock(uint32_t& left, uint32_t& right) const
     right = l;
 }
 
-void CBlowFish::EncryptPair(uint32_t* w) const
+void CBlowFish::EncryptGroup(uint32_t* w) const
 {
-    uint32_t l0 = w[0], r0 = w[1], l1 = w[2], r1 = w[3];
+    uint32_t l[kGroup], r[kGroup];
+    for (size_t b = 0; b < kGroup; ++b)
+    {
+        l[b] = w[2 * b];
+        r[b] = w[2 * b + 1];
+    }
     for (int i = 0; i < 16; i += 2)
     {
-        l0 ^= m_p[i];
-        l1 ^= m_p[i];
-        r0 ^= F(l0) ^ m_p[i + 1];
-        r1 ^= F(l1) ^ m_p[i + 1];
-        l0 ^= F(r0);
-        l1 ^= F(r1);
+        for (size_t b = 0; b < kGroup; ++b)
+        {
+            l[b] ^= m_p[i];
+            r[b] ^= F(l[b]) ^ m_p[i + 1];
+            l[b] ^= F(r[b]);
+        }
     }
-    w[0] = r0 ^ m_p[17];
-    w[1] = l0 ^ m_p[16];
-    w[2] = r1 ^ m_p[17];
-    w[3] = l1 ^ m_p[16];
+    for (size_t b = 0; b < kGroup; ++b)
+    {
+        w[2 * b] = r[b] ^ m_p[17];
+        w[2 * b + 1] = l[b] ^ m_p[16];
+    }
 }
 
-void CBlowFish::DecryptPair(uint32_t* w) const
+void CBlowFish::DecryptGroup(uint32_t* w) const
 {
-    uint32_t l0 = w[0], r0 = w[1], l1 = w[2], r1 = w[3];
+    uint32_t l[kGroup], r[kGroup];
+    for (size_t b = 0; b < kGroup; ++b)
+    {
+        l[b] = w[2 * b];
+        r[b] = w[2 * b + 1];
+    }
     for (int i = 17; i > 1; i -= 2)
     {
-        l0 ^= m_p[i];
-        l1 ^= m_p[i];
-        r0 ^= F(l0) ^ m_p[i - 1];
-        r1 ^= F(l1) ^ m_p[i - 1];
-        l0 ^= F(r0);
-        l1 ^= F(r1);
+        for (size_t b = 0; b < kGroup; ++b)
+        {
+            l[b] ^= m_p[i];
+            r[b] ^= F(l[b]) ^ m_p[i - 1];
+            l[b] ^= F(r[b]);
+        }
     }
-    w[0] = r0 ^ m_p[0];
-    w[1] = l0 ^ m_p[1];
-    w[2] = r1 ^ m_p[0];
-    w[3] = l1 ^ m_p[1];
+    for (size_t b = 0; b < kGroup; ++b)
+    {
+        w[2 * b] = r[b] ^ m_p[0];
+        w[2 * b + 1] = l[b] ^ m_p[1];
+    }
 }
 
 void CBlowFish::Encrypt(void* destination, const void* source, size_t size) const
 {
     RunBlocks(
         static_cast<unsigned char*>(destination), static_cast<const unsigned char*>(source), size / 8,
-        [this](uint32_t* words) { EncryptPair(words); },
+        [this](uint32_t* words) { EncryptGroup(words); },
         [this](uint32_t& left, uint32_t& right) { EncryptBlock(left, right); });
 }
 
@@ -175,6 +186,6 @@ void CBlowFish::Decrypt(void* destination, const void* source, size_t size) cons
 {
     RunBlocks(
         static_cast<unsigned char*>(destination), static_cast<const unsigned char*>(source), size / 8,
-        [this](uint32_t* words) { DecryptPair(words); },
+        [this](uint32_t* words) { DecryptGroup(words); },
         [this](uint32_t& left, uint32_t& right) { DecryptBlock(left, right); });
 }

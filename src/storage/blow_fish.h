@@ -10,6 +10,10 @@
 class CBlowFish
 {
 public:
+    // Blocks enciphered side by side by the bulk calls (three keep the load units busy without running out of
+    // registers; measured against two and four).
+    static constexpr size_t kGroup = 3;
+
     CBlowFish();
 
     // Resets the P-array and S-boxes to their initial values and runs the key schedule. An empty key leaves
@@ -28,8 +32,8 @@ private:
     {
         return ((m_s[0][x >> 24] + m_s[1][(x >> 16) & 0xFF]) ^ m_s[2][(x >> 8) & 0xFF]) + m_s[3][x & 0xFF];
     }
-    void EncryptPair(uint32_t* words) const;
-    void DecryptPair(uint32_t* words) const;
+    void EncryptGroup(uint32_t* words) const;
+    void DecryptGroup(uint32_t* words) const;
 
     uint32_t m_p[18];
     uint32_t m_s[4][256];

@@ -125,33 +125,16 @@ bool wxBlowFishInputStream::ReadBlocks(unsigned char* out, size_t bytes)
     return true;
 }
 
-// Copies `count` plaintext bytes from position `from` of the block at the parent's position; a block that is not
-// used up to its end is read again by the next call.
-bool wxBlowFishInputStream::ReadPartialBlock(unsigned char* out, size_t from, size_t count)
+// Deciphers the block at the parent's position into m_block; the parent moves past it.
+bool wxBlowFishInputStream::LoadBlock()
 {
-    unsigned char block[kBlock];
-    if (!ReadBlocks(block, kBlock))
-        return false;
-    std::memcpy(out, block + from, count);
-    if (from + count < kBlock)
-    {
-        if (m_parent_i_stream->SeekI(-static_cast<wxFileOffset>(kBlock), wxFromCurrent) == wxInvalidOffset)
-            return false;
-        m_offset = from + count;
-    }
-    else
-        m_offset = 0;
-    return true;
+    m_blockLoaded = ReadBlocks(m_block, kBlock);
+    return m_blockLoaded;
 }
 
 size_t wxBlowFishInputStream::OnSysRead(void* buffer, size_t size)
 {
-    if (!IsValid())
-    {
-        m_lasterror = wxSTREAM_READ_ERROR;
-        return 0;
-    }
-    const wxFileOffset position = OnSysTell();
+    const wxFileOffset position = IsValid() ? OnSysTell() : wxInvalidOffset;
     if (position == wxInvalidOffset || position >= m_length)
     {
         m_lasterror = position == wxInvalidOffset ? wxSTREAM_READ_ERROR : wxSTREAM_EOF;
@@ -161,22 +144,33 @@ size_t wxBlowFishInputStream::OnSysRead(void* buffer, size_t size)
     unsigned char* out = static_cast<unsigned char*>(buffer);
     size_t done = 0;
     bool ok = true;
-    if (m_offset != 0)
+    // A block already started (by a read that ended inside it, or a seek into it) is served from m_block.
+    if (m_offset != 0 && (m_blockLoaded || LoadBlock()))
     {
-        const size_t count = std::min(kBlock - m_offset, size);
-        ok = ReadPartialBlock(out, m_offset, count);
-        done = count;
+        done = std::min(kBlock - m_offset, size);
+        std::memcpy(out, m_block + m_offset, done);
+        m_offset += done;
+        if (m_offset == kBlock)
+            m_offset = 0;
+        m_blockLoaded = m_offset != 0;
     }
+    else
+        ok = m_offset == 0;
     const size_t whole = (size - done) / kBlock * kBlock;
-    if (ok && m_offset == 0 && whole > 0)
+    if (ok && whole > 0)
     {
         ok = ReadBlocks(out + done, whole);
         done += whole;
     }
-    if (ok && m_offset == 0 && done < size)
+    if (ok && done < size)
     {
-        ok = ReadPartialBlock(out + done, 0, size - done);
-        done = size;
+        ok = LoadBlock();
+        if (ok)
+        {
+            m_offset = size - done;
+            std::memcpy(out + done, m_block, m_offset);
+            done = size;
+        }
     }
     if (!ok)
     {
@@ -203,6 +197,7 @@ wxFileOffset wxBlowFishInputStream::OnSysSeek(wxFileOffset offset, wxSeekMode mo
     if (target < 0)
         return wxInvalidOffset;
     const wxFileOffset blockStart = static_cast<wxFileOffset>(kHeaderSize) + target / kBlock * kBlock;
+    m_blockLoaded = false;
     if (m_parent_i_stream->SeekI(blockStart, wxFromStart) == wxInvalidOffset)
         return wxInvalidOffset;
     m_offset = static_cast<size_t>(target % kBlock);
@@ -216,7 +211,9 @@ wxFileOffset wxBlowFishInputStream::OnSysTell() const
     const wxFileOffset parent = m_parent_i_stream->TellI();
     if (parent == wxInvalidOffset)
         return wxInvalidOffset;
-    return parent - static_cast<wxFileOffset>(kHeaderSize) + static_cast<wxFileOffset>(m_offset);
+    // With a block loaded the parent is already past it.
+    const wxFileOffset blockStart = parent - static_cast<wxFileOffset>(m_blockLoaded ? kBlock : 0);
+    return blockStart - static_cast<wxFileOffset>(kHeaderSize) + static_cast<wxFileOffset>(m_offset);
 }
 
 // ---------------------------------------------------------------------------------------------------------------

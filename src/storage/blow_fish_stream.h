@@ -55,10 +55,14 @@ protected:
 private:
     PackageFault CheckFrame(const wxString& tag);
     bool ReadBlocks(unsigned char* out, size_t bytes);
-    bool ReadPartialBlock(unsigned char* out, size_t from, size_t count);
+    bool LoadBlock();
 
     CBlowFish m_cipher;
-    size_t m_offset = 0;        // position inside the current block, 0..7
+    size_t m_offset = 0;  // position inside the current block, 0..7
+    // The current block, deciphered, once a read ended inside it or a seek landed inside it; the parent is then
+    // positioned after it, so the rest of the block is served without going back to the parent.
+    unsigned char m_block[8] = {};
+    bool m_blockLoaded = false;
     wxFileOffset m_length = 0;  // plaintext length
     PackageFault m_fault = PackageFault::Short;
 };

@@ -18,6 +18,32 @@ const int kNormalizeFlags =
     wxPATH_NORM_DOTS | wxPATH_NORM_TILDE | wxPATH_NORM_ABSOLUTE | wxPATH_NORM_LONG | wxPATH_NORM_SHORTCUT;
 const size_t kReadBufferSize = 64 * 1024;
 
+// A buffered file stream that stays buffered after a read reached the end of the file. The toolkit's buffer takes
+// the size of its last fill as its size, so after the package and zip readers have read the trailer at the end
+// every later read would go to the file a few bytes at a time. A seek gives the buffer its full size back.
+class CBufferedFileInputStream : public wxBufferedInputStream
+{
+public:
+    CBufferedFileInputStream(wxInputStream& file, size_t size) : wxBufferedInputStream(file, size), m_size(size) {}
+
+    wxFileOffset SeekI(wxFileOffset offset, wxSeekMode mode) override
+    {
+        wxFileOffset base = 0;
+        if (mode == wxFromEnd)
+            base = GetLength();
+        else if (mode == wxFromCurrent)
+            base = TellI();
+        if (base == wxInvalidOffset)
+            return wxInvalidOffset;
+        if (GetInputStreamBuffer()->GetBufferSize() < m_size)
+            GetInputStreamBuffer()->SetBufferIO(m_size);
+        return wxBufferedInputStream::SeekI(base + offset, wxFromStart);
+    }
+
+private:
+    size_t m_size;
+};
+
 wxString RootName(const wxString& path)
 {
     wxString name = ToInternalPath(path);
@@ -108,7 +134,7 @@ CFile CDirDataRoot::OpenFile(const wxString& path, int mode)
         return CFile();
     // File streams read straight from the system; the buffer keeps line reads and the package's block reads
     // from turning into one system call each.
-    CFile result(CDir(this), path, new wxBufferedInputStream(*file, kReadBufferSize), nullptr, true);
+    CFile result(CDir(this), path, new CBufferedFileInputStream(*file, kReadBufferSize), nullptr, true);
     result.AdoptStream(file.release());
     return result;
 }
