@@ -17,6 +17,15 @@ namespace
 const char kAppName[] = "VARNEK Orvanta Panel";
 const char kLogFileName[] = "varnekorvpanel.log";
 constexpr long kDefaultLogLimit = 2048;
+
+// Deleting a log target does not show what it still holds: flush first, so that messages waiting in the
+// toolkit's default target (errors of the command line) reach the user.
+void FlushAndDelete(wxLog* target)
+{
+    if (target)
+        target->Flush();
+    delete target;
+}
 }  // namespace
 
 CApp::CApp(const CCommandLine& commandLine) : m_commandLine(commandLine)
@@ -84,7 +93,7 @@ void CApp::InstallLog()
                        : m_commandLine.logFileSizeGiven ? m_commandLine.logFileSize
                                                         : kDefaultLogLimit;
     const bool opened = m_log->OpenLogFile(stderr, stderr, file, limit);
-    delete wxLog::SetActiveTarget(m_log);
+    FlushAndDelete(wxLog::SetActiveTarget(m_log));
     if (!opened && !m_commandLine.logFile.empty())
         wxLogError("Can not open the log file '%s'; logging to standard error only", file);
 }
@@ -127,7 +136,7 @@ bool CApp::FailStartup()
     wxConfigBase::DontCreateOnDemand();
     delete wxConfigBase::Set(nullptr);
     DeleteHostList();
-    delete wxLog::SetActiveTarget(nullptr);
+    FlushAndDelete(wxLog::SetActiveTarget(nullptr));
     m_log = nullptr;
     if (m_socketsStarted)
         StopSocketLayer();
@@ -141,7 +150,7 @@ int CApp::OnExit()
         CloseDebugConsole();
     m_consoleOpen = false;
     DeleteHostList();
-    delete wxLog::SetActiveTarget(nullptr);
+    FlushAndDelete(wxLog::SetActiveTarget(nullptr));
     if (m_socketsStarted)
         StopSocketLayer();
     m_socketsStarted = false;

@@ -11,6 +11,6 @@ wxDECLARE_EVENT(EVT_RELOAD_FRAME, wxCommandEvent);
 wxDECLARE_EVENT(EVT_TOGGLE_CONSOLE, wxCommandEvent);
 
 // Queues a Reload request to the application object. Any thread.
-void QueueReloadRequest(wxEvtHandler* app = wxTheApp);
+void QueueReloadRequest(wxEvtHandler* app = wxAppConsole::GetInstance());
 // Queues a request to open or close the debugging console. Any thread.
-void QueueConsoleRequest(bool open, wxEvtHandler* app = wxTheApp);
+void QueueConsoleRequest(bool open, wxEvtHandler* app = wxAppConsole::GetInstance());

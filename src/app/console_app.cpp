@@ -27,8 +27,9 @@ int RunWithoutWindow(int& argc, char** argv, const CCommandLine& commandLine)
         std::fputs("varnekorvpanel: the toolkit can not be initialised\n", stderr);
         return kExitStartupFailed;
     }
-    wxTheApp->SetVendorName("VARNEK");
-    wxTheApp->SetAppName("VARNEK Orvanta Panel");
+    wxAppConsole* app = wxAppConsole::GetInstance();
+    app->SetVendorName("VARNEK");
+    app->SetAppName("VARNEK Orvanta Panel");
     CThreadLogger::SetVerbosity(commandLine.verbosity);
     delete wxLog::SetActiveTarget(new CThreadLogger(stderr, stderr, wxString()));
     for (const wxString& error : commandLine.errors)

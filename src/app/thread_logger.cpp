@@ -271,7 +271,8 @@ void CThreadLogger::WriteToStream(FILE* stream, const wxScopedCharBuffer& line)
         return;
     std::fwrite(line.data(), 1, line.length(), stream);
     std::fflush(stream);
-    wxAppTraits* traits = wxTheApp ? wxTheApp->GetTraits() : nullptr;
+    wxAppConsole* app = wxAppConsole::GetInstance();  // a console or a GUI application object
+    wxAppTraits* traits = app ? app->GetTraits() : nullptr;
     if (stream == stderr && traits && !traits->HasStderr())
         wxMessageOutputDebug().Printf("%s", wxString::FromUTF8(line.data(), line.length()));
 }
