@@ -119,28 +119,38 @@ std::size_t DecodeOne(const unsigned char* data, std::size_t size, unsigned long
         return 0;
     return length;
 }
+void AppendCode(std::wstring& text, unsigned long code)
+{
+    if (sizeof(wchar_t) == 2 && code > 0xFFFF)
+    {
+        code -= 0x10000;
+        text += static_cast<wchar_t>(0xD800 + (code >> 10));
+        text += static_cast<wchar_t>(0xDC00 + (code & 0x3FF));
+    }
+    else
+        text += static_cast<wchar_t>(code);
+}
 }  // namespace
 
 wxString DecodeUtf8(const char* data, std::size_t size)
 {
-    wxString text = wxString::FromUTF8(data, size);
-    if (!text.empty() || size == 0)
-        return text;
     const unsigned char* bytes = reinterpret_cast<const unsigned char*>(data);
+    std::wstring text;
+    text.reserve(size);
     for (std::size_t i = 0; i < size;)
     {
         unsigned long code = 0;
         std::size_t length = DecodeOne(bytes + i, size - i, code);
         if (length == 0)
         {
-            text += wxUniChar(kReplacement);
+            text += kReplacement;
             ++i;
         }
         else
         {
-            text += wxUniChar(static_cast<wxUint32>(code));
+            AppendCode(text, code);
             i += length;
         }
     }
-    return text;
+    return wxString(text);
 }

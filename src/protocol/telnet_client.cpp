@@ -238,7 +238,7 @@ int CTelnetClient::ReceiveChunk(const ConnectionPtr& connection)
             return kNoLine;
         case SocketWaitResult::Failed:
             if (!IsCurrent(connection))
-                return kNotConnected;
+                return kReceiveFailed;  // disconnected by another thread while waiting: no message
             wxLogError("Socket recv failed (%d)", SocketLastError());
             return kReceiveFailed;
         case SocketWaitResult::Readable:
@@ -255,10 +255,8 @@ int CTelnetClient::ReceiveChunk(const ConnectionPtr& connection)
         m_buffer.Append(chunk, static_cast<std::size_t>(got));
         return kOk;
     }
-    if (!IsCurrent(connection))
-        return kNotConnected;  // disconnected by another thread while waiting
-    if (got == 0)
-        return kReceiveFailed;
+    if (got == 0 || !IsCurrent(connection))
+        return kReceiveFailed;  // the end of the stream, or disconnected by another thread while waiting
     if (SocketLastErrorIsTimeout())
         return kNoLine;
     wxLogError("Socket recv failed (%d)", SocketLastError());
