@@ -34,11 +34,11 @@ unsigned CThread::StackSize(int stackClass)
 bool CThread::Start()
 {
     m_logTarget = wxLog::GetActiveTarget();
-    std::lock_guard<std::mutex> guard(m_joinLock);
-    if (m_joinable || Create(StackSize(m_stackClass)) != wxTHREAD_NO_ERROR)
+    if (m_started.exchange(true) || Create(StackSize(m_stackClass)) != wxTHREAD_NO_ERROR)
         return false;
-    m_joinable = Run() == wxTHREAD_NO_ERROR;
-    return m_joinable;
+    // Never held across the toolkit's calls: its own thread lock must not nest with one of ours.
+    m_running = Run() == wxTHREAD_NO_ERROR;
+    return m_running;
 }
 
 void CThread::Stop()
@@ -49,13 +49,11 @@ void CThread::Stop()
         Delete();
         return;
     }
-    std::lock_guard<std::mutex> guard(m_joinLock);
-    if (!m_joinable)
+    if (!m_running.exchange(false))
         return;
     if (IsPaused())
         Resume();
     Wait();
-    m_joinable = false;
 }
 
 bool CThread::TestDestroy()

@@ -8,7 +8,6 @@
 // A derived class whose Execute uses its own members must call Stop in its own destructor: by the time the base
 // destructor runs, those members are gone.
 #include <atomic>
-#include <mutex>
 #include <string>
 
 #include <wx/thread.h>
@@ -25,7 +24,7 @@ public:
     // Creates the thread with the stack of its class and runs it; false when it could not be created. Any thread.
     bool Start();
     // Requests the stop and waits until the thread has ended (resuming it first when paused). Any thread but this
-    // one.
+    // one; when two threads stop it at once, one of them waits for the end.
     void Stop();
 
     // The stop request as seen from any thread.
@@ -48,7 +47,7 @@ private:
     const int m_stackClass;
     std::atomic<bool> m_stopRequested{false};
     const std::string m_name;
-    wxLog* m_logTarget = nullptr;  // written by Start before the thread runs
-    std::mutex m_joinLock;         // guards m_joinable: one thread joins
-    bool m_joinable = false;       // started and not yet joined
+    wxLog* m_logTarget = nullptr;        // written by Start before the thread runs
+    std::atomic<bool> m_started{false};  // Start was called (a thread runs only once)
+    std::atomic<bool> m_running{false};  // created and running, not yet joined; whoever clears it joins
 };
