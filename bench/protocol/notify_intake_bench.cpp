@@ -16,7 +16,7 @@
 
 #include <wx/init.h>
 
-#include "device_server.h"
+#include "bench_device.h"
 #include "protocol/orvanta_notify.h"
 #include "support/raw_line_client.h"
 
@@ -34,27 +34,14 @@ long ResidentKiB()
     return resident * (sysconf(_SC_PAGESIZE) / 1024);
 }
 
-struct FloodingDevice
-{
-    FloodingDevice()
-    {
-        std::string error;
-        model.Load("LEVEL_A 0\nLEVEL_B 0\nLEVEL_C 0\nLEVEL_D 0\n", error);
-        devicesim::ServerOptions options;
-        options.meterPeriodMs = 0;
-        server = std::make_unique<devicesim::DeviceServer>(model, options);
-        server->Start(error);
-    }
-    devicesim::DeviceModel model;
-    std::unique_ptr<devicesim::DeviceServer> server;
-};
+const char kFloodVariables[] = "LEVEL_A 0\nLEVEL_B 0\nLEVEL_C 0\nLEVEL_D 0\n";
 
 void RawReader(benchmark::State& state)
 {
-    FloodingDevice device;
+    BenchDevice device(kFloodVariables);
     orvtest::RawLineClient client;
     std::string line;
-    client.Connect(device.server->Port());
+    client.Connect(device.Port());
     for (const char* command : {"FORCEREPLY", "LOGIN guest,guest", "LEVEL_A!", "LEVEL_B!", "LEVEL_C!", "LEVEL_D!"})
         client.Ask(command);
     device.server->StartFlood(-1, {});
@@ -73,13 +60,13 @@ void RawReader(benchmark::State& state)
 
 void ChannelIntake(benchmark::State& state)
 {
-    FloodingDevice device;
+    BenchDevice device(kFloodVariables);
     std::atomic<std::uint64_t> delivered{0};
     COrvantaNotify channel;
     channel.SetAsyncHandler(&delivered, [](void* context, const wxString&) {
         static_cast<std::atomic<std::uint64_t>*>(context)->fetch_add(1, std::memory_order_relaxed);
     });
-    channel.GetClient().Open("127.0.0.1", device.server->Port());
+    channel.GetClient().Open("127.0.0.1", device.Port());
     channel.GetClient().Login("guest,guest");
     channel.Start();
     for (const char* command : {"LEVEL_A!", "LEVEL_B!", "LEVEL_C!", "LEVEL_D!"})

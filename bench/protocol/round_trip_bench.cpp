@@ -9,7 +9,7 @@
 
 #include <wx/init.h>
 
-#include "device_server.h"
+#include "bench_device.h"
 #include "protocol/orvanta_notify.h"
 #include "support/raw_line_client.h"
 
@@ -44,21 +44,6 @@ Percentiles Measure(const std::function<bool()>& exchange)
     return result;
 }
 
-struct Device
-{
-    Device()
-    {
-        std::string error;
-        model.Load("GAIN_IN -3.5 range=-24;12 step=0.5\n", error);
-        devicesim::ServerOptions options;
-        options.meterPeriodMs = 0;
-        server = std::make_unique<devicesim::DeviceServer>(model, options);
-        server->Start(error);
-    }
-    devicesim::DeviceModel model;
-    std::unique_ptr<devicesim::DeviceServer> server;
-};
-
 void Report(benchmark::State& state, const Percentiles& figures)
 {
     state.counters["p50_us"] = figures.p50;
@@ -69,10 +54,10 @@ void Report(benchmark::State& state, const Percentiles& figures)
 
 void RawPingPong(benchmark::State& state)
 {
-    Device device;
+    BenchDevice device("GAIN_IN -3.5 range=-24;12 step=0.5\n");
     orvtest::RawLineClient client;
     std::string line;
-    client.Connect(device.server->Port());
+    client.Connect(device.Port());
     client.ReadLine(line);
     client.Ask("FORCEREPLY");
     client.Ask("LOGIN guest,guest");
@@ -83,9 +68,9 @@ void RawPingPong(benchmark::State& state)
 
 void RequestAndWait(benchmark::State& state)
 {
-    Device device;
+    BenchDevice device("GAIN_IN -3.5 range=-24;12 step=0.5\n");
     COrvantaNotify channel;
-    channel.GetClient().Open("127.0.0.1", device.server->Port());
+    channel.GetClient().Open("127.0.0.1", device.Port());
     channel.GetClient().Login("guest,guest");
     channel.Start();
     wxString answer;

@@ -1,7 +1,7 @@
 #include "platform/socket.h"
+#include "platform/socket_impl.h"
 
 #include <fcntl.h>
-#include <netdb.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
@@ -10,26 +10,9 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <chrono>
 
 namespace
 {
-// How often a connect in progress looks at the stop flag.
-constexpr int kStopSliceMs = 20;
-
-using Clock = std::chrono::steady_clock;
-
-int RemainingMs(Clock::time_point deadline)
-{
-    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-    return left > 0 ? static_cast<int>(left) : 0;
-}
-
-bool StopRequested(const std::atomic<bool>* stop)
-{
-    return stop && stop->load(std::memory_order_acquire);
-}
-
 bool SetBlocking(int fd, bool blocking)
 {
     int flags = fcntl(fd, F_GETFL, 0);
@@ -38,84 +21,46 @@ bool SetBlocking(int fd, bool blocking)
     flags = blocking ? (flags & ~O_NONBLOCK) : (flags | O_NONBLOCK);
     return fcntl(fd, F_SETFL, flags) == 0;
 }
-
-// Waits for a non-blocking connect to finish: Connected, Failed (refused or out of time) or Stopped.
-SocketConnectResult FinishConnect(int fd, Clock::time_point deadline, const std::atomic<bool>* stop)
-{
-    for (;;)
-    {
-        if (StopRequested(stop))
-            return SocketConnectResult::Stopped;
-        int left = RemainingMs(deadline);
-        if (left == 0)
-            return SocketConnectResult::Failed;
-        pollfd entry = {fd, POLLOUT, 0};
-        int ready = poll(&entry, 1, left < kStopSliceMs ? left : kStopSliceMs);
-        if (ready < 0 && errno != EINTR)
-            return SocketConnectResult::Failed;
-        if (ready <= 0)
-            continue;
-        int error = 0;
-        socklen_t length = sizeof(error);
-        if (getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) != 0 || error != 0)
-            return SocketConnectResult::Failed;
-        return SocketConnectResult::Connected;
-    }
-}
-
-SocketConnectResult ConnectOne(const addrinfo* address, Clock::time_point deadline, const std::atomic<bool>* stop,
-                               SocketHandle& handle)
-{
-    int fd = socket(address->ai_family, address->ai_socktype | SOCK_CLOEXEC, address->ai_protocol);
-    if (fd < 0)
-        return SocketConnectResult::Failed;
-    SocketConnectResult result = SocketConnectResult::Failed;
-    if (SetBlocking(fd, false))
-    {
-        if (connect(fd, address->ai_addr, address->ai_addrlen) == 0)
-            result = SocketConnectResult::Connected;
-        else if (errno == EINPROGRESS)
-            result = FinishConnect(fd, deadline, stop);
-    }
-    if (result == SocketConnectResult::Connected && SetBlocking(fd, true))
-    {
-        int one = 1;
-        // Commands are single short lines: send them at once rather than waiting to fill a segment.
-        setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof(one));
-        handle = fd;
-        return result;
-    }
-    close(fd);
-    return result == SocketConnectResult::Connected ? SocketConnectResult::Failed : result;
-}
 }  // namespace
 
-SocketConnectResult SocketConnect(const std::string& host, int port, int timeoutMs, const std::atomic<bool>* stop,
-                                  SocketHandle& handle)
+SocketHandle SocketStartConnect(const SocketAddress& address, bool& connected)
 {
-    handle = kNoSocket;
-    if (StopRequested(stop))
-        return SocketConnectResult::Stopped;
-    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs > 0 ? timeoutMs : 0);
-    addrinfo hints = {};
-    hints.ai_family = AF_UNSPEC;
-    hints.ai_socktype = SOCK_STREAM;
-    hints.ai_protocol = 0;
-    hints.ai_flags = AI_NUMERICSERV;
-    addrinfo* addresses = nullptr;
-    if (getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &addresses) != 0 || !addresses)
-        return SocketConnectResult::NoSuchHost;
-    SocketConnectResult result = SocketConnectResult::Failed;
-    for (const addrinfo* address = addresses; address; address = address->ai_next)
+    int fd = socket(address.family, address.type | SOCK_CLOEXEC, address.protocol);
+    if (fd < 0)
+        return kNoSocket;
+    if (SetBlocking(fd, false))
     {
-        result = ConnectOne(address, deadline, stop, handle);
-        if (result == SocketConnectResult::Connected || result == SocketConnectResult::Stopped)
-            break;
-        if (RemainingMs(deadline) == 0)
-            break;
+        const auto* target = reinterpret_cast<const sockaddr*>(address.address.data());
+        connected = connect(fd, target, static_cast<socklen_t>(address.address.size())) == 0;
+        if (connected || errno == EINPROGRESS)
+            return fd;
     }
-    freeaddrinfo(addresses);
-    return result;
+    close(fd);
+    return kNoSocket;
+}
+
+int SocketWaitConnected(SocketHandle handle, int timeoutMs)
+{
+    pollfd entry = {static_cast<int>(handle), POLLOUT, 0};
+    int ready = poll(&entry, 1, timeoutMs);
+    if (ready < 0)
+        return errno == EINTR ? 0 : -1;
+    if (ready == 0)
+        return 0;
+    int error = 0;
+    socklen_t length = sizeof(error);
+    if (getsockopt(static_cast<int>(handle), SOL_SOCKET, SO_ERROR, &error, &length) != 0 || error != 0)
+        return -1;
+    return 1;
+}
+
+bool SocketFinishConnect(SocketHandle handle)
+{
+    const int fd = static_cast<int>(handle);
+    int one = 1;
+    // Commands are single short lines: send them at once rather than waiting to fill a segment.
+    setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof(one));
+    return SetBlocking(fd, true);
 }
 
 bool SocketSendAll(SocketHandle handle, const char* data, std::size_t size)

@@ -1,31 +1,14 @@
 #include "platform/socket.h"
+#include "platform/socket_impl.h"
 
 #include <winsock2.h>
 #include <ws2tcpip.h>
 
-#include <chrono>
-
 namespace
 {
-// How often a connect in progress looks at the stop flag.
-constexpr int kStopSliceMs = 20;
-
-using Clock = std::chrono::steady_clock;
-
 SOCKET ToSocket(SocketHandle handle)
 {
     return static_cast<SOCKET>(handle);
-}
-
-int RemainingMs(Clock::time_point deadline)
-{
-    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-    return left > 0 ? static_cast<int>(left) : 0;
-}
-
-bool StopRequested(const std::atomic<bool>* stop)
-{
-    return stop && stop->load(std::memory_order_acquire);
 }
 
 bool SetBlocking(SOCKET s, bool blocking)
@@ -41,82 +24,43 @@ timeval ToTimeval(int ms)
     value.tv_usec = (ms % 1000) * 1000;
     return value;
 }
-
-SocketConnectResult FinishConnect(SOCKET s, Clock::time_point deadline, const std::atomic<bool>* stop)
-{
-    for (;;)
-    {
-        if (StopRequested(stop))
-            return SocketConnectResult::Stopped;
-        int left = RemainingMs(deadline);
-        if (left == 0)
-            return SocketConnectResult::Failed;
-        fd_set writable, failed;
-        FD_ZERO(&writable);
-        FD_ZERO(&failed);
-        FD_SET(s, &writable);
-        FD_SET(s, &failed);
-        timeval wait = ToTimeval(left < kStopSliceMs ? left : kStopSliceMs);
-        int ready = select(0, nullptr, &writable, &failed, &wait);
-        if (ready == SOCKET_ERROR || FD_ISSET(s, &failed))
-            return SocketConnectResult::Failed;
-        if (ready > 0 && FD_ISSET(s, &writable))
-            return SocketConnectResult::Connected;
-    }
-}
-
-SocketConnectResult ConnectOne(const addrinfo* address, Clock::time_point deadline, const std::atomic<bool>* stop,
-                               SocketHandle& handle)
-{
-    SOCKET s = socket(address->ai_family, address->ai_socktype, address->ai_protocol);
-    if (s == INVALID_SOCKET)
-        return SocketConnectResult::Failed;
-    SocketConnectResult result = SocketConnectResult::Failed;
-    if (SetBlocking(s, false))
-    {
-        if (connect(s, address->ai_addr, static_cast<int>(address->ai_addrlen)) == 0)
-            result = SocketConnectResult::Connected;
-        else if (WSAGetLastError() == WSAEWOULDBLOCK)
-            result = FinishConnect(s, deadline, stop);
-    }
-    if (result == SocketConnectResult::Connected && SetBlocking(s, true))
-    {
-        BOOL one = TRUE;
-        setsockopt(s, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&one), sizeof(one));
-        handle = static_cast<SocketHandle>(s);
-        return result;
-    }
-    closesocket(s);
-    return result == SocketConnectResult::Connected ? SocketConnectResult::Failed : result;
-}
 }  // namespace
 
-SocketConnectResult SocketConnect(const std::string& host, int port, int timeoutMs, const std::atomic<bool>* stop,
-                                  SocketHandle& handle)
+SocketHandle SocketStartConnect(const SocketAddress& address, bool& connected)
 {
-    handle = kNoSocket;
-    if (StopRequested(stop))
-        return SocketConnectResult::Stopped;
-    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs > 0 ? timeoutMs : 0);
-    addrinfo hints = {};
-    hints.ai_family = AF_UNSPEC;
-    hints.ai_socktype = SOCK_STREAM;
-    hints.ai_protocol = 0;
-    hints.ai_flags = AI_NUMERICSERV;
-    addrinfo* addresses = nullptr;
-    if (getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &addresses) != 0 || !addresses)
-        return SocketConnectResult::NoSuchHost;
-    SocketConnectResult result = SocketConnectResult::Failed;
-    for (const addrinfo* address = addresses; address; address = address->ai_next)
+    SOCKET s = socket(address.family, address.type, address.protocol);
+    if (s == INVALID_SOCKET)
+        return kNoSocket;
+    if (SetBlocking(s, false))
     {
-        result = ConnectOne(address, deadline, stop, handle);
-        if (result == SocketConnectResult::Connected || result == SocketConnectResult::Stopped)
-            break;
-        if (RemainingMs(deadline) == 0)
-            break;
+        const auto* target = reinterpret_cast<const sockaddr*>(address.address.data());
+        connected = connect(s, target, static_cast<int>(address.address.size())) == 0;
+        if (connected || WSAGetLastError() == WSAEWOULDBLOCK)
+            return static_cast<SocketHandle>(s);
     }
-    freeaddrinfo(addresses);
-    return result;
+    closesocket(s);
+    return kNoSocket;
+}
+
+int SocketWaitConnected(SocketHandle handle, int timeoutMs)
+{
+    fd_set writable, failed;
+    FD_ZERO(&writable);
+    FD_ZERO(&failed);
+    FD_SET(ToSocket(handle), &writable);
+    FD_SET(ToSocket(handle), &failed);
+    timeval wait = ToTimeval(timeoutMs);
+    int ready = select(0, nullptr, &writable, &failed, &wait);
+    if (ready == SOCKET_ERROR || FD_ISSET(ToSocket(handle), &failed))
+        return -1;
+    return ready > 0 && FD_ISSET(ToSocket(handle), &writable) ? 1 : 0;
+}
+
+bool SocketFinishConnect(SocketHandle handle)
+{
+    BOOL one = TRUE;
+    setsockopt(ToSocket(handle), IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&one), sizeof(one));
+    return SetBlocking(ToSocket(handle), true);
 }
 
 bool SocketSendAll(SocketHandle handle, const char* data, std::size_t size)

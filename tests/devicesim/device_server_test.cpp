@@ -17,6 +17,7 @@ using devicesim::DeviceServer;
 using devicesim::ServerOptions;
 using orvtest::RawLineClient;
 using Clock = std::chrono::steady_clock;
+using orvtest::ElapsedMs;
 
 const char kConfig[] =
     "GAIN_IN 0.0 range=-24;12 step=0.5\n"
@@ -26,11 +27,6 @@ const char kConfig[] =
     "EMPTY \"\"\n"
     "VU_OUT \"\" range=-60;0 channels=2 dims=L;R vu\n"
     "TEMPERATURE 41.5 readonly poll\n";
-
-long ElapsedMs(Clock::time_point since)
-{
-    return static_cast<long>(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - since).count());
-}
 
 // A simulator on a free loopback port over a fresh model.
 class Simulator

@@ -13,12 +13,8 @@
 namespace
 {
 using Clock = std::chrono::steady_clock;
+using orvtest::ElapsedMs;
 using orvtest::ScriptedPeer;
-
-long ElapsedMs(Clock::time_point since)
-{
-    return static_cast<long>(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - since).count());
-}
 
 // Handshake reads wait this long in these tests instead of the 3 s of the field.
 constexpr int kShortHandshakeMs = 300;

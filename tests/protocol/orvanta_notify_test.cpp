@@ -14,12 +14,8 @@
 namespace
 {
 using Clock = std::chrono::steady_clock;
+using orvtest::ElapsedMs;
 using orvtest::ScriptedPeer;
-
-long ElapsedMs(Clock::time_point since)
-{
-    return static_cast<long>(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - since).count());
-}
 
 // Records the asynchronous lines and the thread each arrived on.
 struct AsyncRecorder
