@@ -18,4 +18,11 @@ bool WaitUntil(Condition condition, std::chrono::milliseconds timeout = std::chr
     }
     return true;
 }
+
+// Milliseconds since a point in time, for tests that check how long something took.
+inline long ElapsedMs(std::chrono::steady_clock::time_point since)
+{
+    return static_cast<long>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - since).count());
+}
 }  // namespace orvtest

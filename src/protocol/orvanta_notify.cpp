@@ -1,0 +1,205 @@
+#include "protocol/orvanta_notify.h"
+
+#include <chrono>
+#include <vector>
+
+#include <wx/log.h>
+
+COrvantaNotify::COrvantaNotify() : CThread(3, "Orv_notify") {}
+
+COrvantaNotify::~COrvantaNotify()
+{
+    // A blocked read ends only when the socket goes; then the loop sees the stop request.
+    m_client.Disconnect();
+    Stop();
+}
+
+void COrvantaNotify::SetAsyncHandler(void* context, AsyncFunction function)
+{
+    std::lock_guard<std::mutex> guard(m_answerLock);
+    m_asyncContext = context;
+    m_asyncFunction = function;
+}
+
+// The receive loop is up and has not been asked to stop.
+bool COrvantaNotify::IsReceiving()
+{
+    return IsRunning() && !IsStopRequested();
+}
+
+bool COrvantaNotify::CanExchange()
+{
+    return m_client.IsConnected() && m_client.IsLoggedIn() && IsReceiving();
+}
+
+int COrvantaNotify::Execute()
+{
+    m_client.SetConfiguredTimeout(kReceiveTimeoutMs);
+    if (m_client.IsConnected())
+        m_client.SetTimeout(kReceiveTimeoutMs);
+    while (!TestDestroy())
+    {
+        const std::uint64_t connection = m_client.LoggedInConnection();
+        if (connection == 0)
+        {
+            wxThread::Sleep(kIdleSleepMs);
+            continue;
+        }
+        ReceiveOne(connection);
+    }
+    // Nobody may sleep on for an answer that will not come.
+    std::lock_guard<std::mutex> guard(m_answerLock);
+    ++m_signals;
+    m_answerSignal.notify_all();
+    return 0;
+}
+
+void COrvantaNotify::ReceiveOne(std::uint64_t connection)
+{
+    wxString line;
+    const int result = m_client.ReadLoggedIn(connection, line, true);
+    if (TestDestroy())
+        return;
+    if (result == CTelnetClient::kReceiveFailed)
+    {
+        // Only this connection: the host may already have opened a new one.
+        m_client.DisconnectIfCurrent(connection);
+        return;
+    }
+    if (result == CTelnetClient::kOk)
+        SortLine(line);
+}
+
+void COrvantaNotify::SortLine(const wxString& line)
+{
+    std::unique_lock<std::mutex> guard(m_answerLock);
+    if (line.StartsWith("!"))
+    {
+        wxString rest = line.Mid(1);
+        if (m_hold)
+        {
+            m_held.push_back(rest);
+            return;
+        }
+        guard.unlock();
+        PushAsync(rest);
+        return;
+    }
+    m_answers.push_back(line);
+    // An intermediate line is never an answer: it wakes nobody.
+    if (!line.StartsWith("+"))
+    {
+        ++m_signals;
+        m_answerSignal.notify_all();
+    }
+}
+
+void COrvantaNotify::PushAsync(const wxString& line)
+{
+    void* context;
+    AsyncFunction function;
+    {
+        std::lock_guard<std::mutex> guard(m_answerLock);
+        context = m_asyncContext;
+        function = m_asyncFunction;
+    }
+    if (function)
+        function(context, line);
+}
+
+bool COrvantaNotify::RequestAndWait(const wxString& command, wxString* answer)
+{
+    std::lock_guard<std::mutex> request(m_requestLock);
+    if (!CanExchange())
+        return false;
+    return SendCommands(command) && WaitAnswer(command, answer);
+}
+
+void COrvantaNotify::DiscardLateAnswers()
+{
+    std::lock_guard<std::mutex> guard(m_answerLock);
+    if (m_answers.empty())
+        return;
+    wxLogError("O&V: late answer pending was not handled (count:%lu) first:%s",
+               static_cast<unsigned long>(m_answers.size()), m_answers.front());
+    m_answers.clear();
+}
+
+bool COrvantaNotify::SendCommands(const wxString& text)
+{
+    if (!CanExchange())
+        return false;
+    DiscardLateAnswers();
+    if (m_client.SendText(text) != CTelnetClient::kOk)
+    {
+        wxLogError("Error Write Cmd %s", text);
+        return false;
+    }
+    return true;
+}
+
+bool COrvantaNotify::WaitAnswer(const wxString& command, wxString* answer)
+{
+    if (answer)
+        answer->clear();
+    bool waited = false;
+    std::unique_lock<std::mutex> guard(m_answerLock);
+    for (;;)
+    {
+        while (!m_answers.empty())
+        {
+            wxString line = m_answers.front();
+            m_answers.pop_front();
+            if (line.StartsWith("+"))
+                continue;
+            if (answer)
+                *answer = line;
+            return true;
+        }
+        if (waited || !m_client.IsConnected() || !m_client.IsLoggedIn())
+            break;
+        const std::uint64_t seen = m_signals;
+        const auto timeout = std::chrono::milliseconds(m_answerTimeout.load());
+        if (!m_answerSignal.wait_for(guard, timeout, [&] { return m_signals != seen; }))
+        {
+            wxLogError("Timeout on Wait for Cmd %s", command);
+            return false;
+        }
+        waited = true;
+    }
+    guard.unlock();
+    if (IsReceiving())
+        wxLogError("O&V: unexpected incomplete answer for command %s", command);
+    return false;
+}
+
+void COrvantaNotify::SetHoldAsync(bool hold)
+{
+    std::deque<wxString> released;
+    {
+        std::lock_guard<std::mutex> guard(m_answerLock);
+        if (m_hold == hold)
+            return;
+        if (hold)
+        {
+            m_hold = true;
+            return;
+        }
+        released.swap(m_held);
+    }
+    // Holding stays on until the held queue is drained: a notification that arrives meanwhile is queued behind the
+    // held ones instead of overtaking them, so a variable never ends on an older value than the device's last.
+    for (;;)
+    {
+        for (const wxString& line : released)
+            PushAsync(line);
+        released.clear();
+        std::lock_guard<std::mutex> guard(m_answerLock);
+        if (m_held.empty())
+        {
+            m_hold = false;
+            return;
+        }
+        released.swap(m_held);
+    }
+}
