@@ -8,9 +8,13 @@
 #include <wx/msgdlg.h>
 
 #include "app/app_events.h"
+#include "app/roots_setup.h"
+#include "app/standard_dirs.h"
 #include "app/thread_logger.h"
 #include "platform/debug_console.h"
 #include "platform/socket_layer.h"
+#include "storage/path_text.h"
+#include "storage/roots.h"
 
 namespace
 {
@@ -98,23 +102,27 @@ void CApp::InstallLog()
         wxLogError("Can not open the log file '%s'; logging to standard error only", file);
 }
 
-// Start-up steps 5 to 7: the THEME and LOG roots, the roots file and the roots' directories. They belong to the
-// roots module, which is not part of this build yet; nothing is set up here, and GetLogRootPath says so.
+// Start-up steps 5 to 7: the THEME and LOG roots, the roots file and the roots' directories. A directory that
+// cannot be made is logged and start-up goes on.
 bool CApp::SetUpRoots()
 {
+    SetUpStartupRoots(CStandardDirs::Get());
+    CreateRootDirs();
     return true;
 }
 
-// The LOG root's directory, or empty while there is no root table.
+// The LOG root's directory; empty when the root is missing or names a URI.
 wxString CApp::GetLogRootPath() const
 {
-    return wxString();
+    const wxString path = GetRootPath("LOG");
+    return IsUriPath(path) ? wxString() : path;
 }
 
-// Start-up step 10: the per-user settings file as the global configuration object. Not part of this build yet:
-// no configuration object is installed, so nothing is read or written.
+// Start-up step 10: the per-user settings file as the global configuration object. When its directory cannot be
+// made, the toolkit's default configuration (created on demand) serves instead.
 bool CApp::OpenUserSettings()
 {
+    InstallUserSettings(CStandardDirs::Get());
     return true;
 }
 

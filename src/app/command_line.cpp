@@ -21,6 +21,8 @@ const wxCmdLineEntryDesc kEntries[] = {
     {wxCMD_LINE_SWITCH, nullptr, "register-file-extension", "", wxCMD_LINE_VAL_NONE, 0},
     {wxCMD_LINE_SWITCH, nullptr, "unregister-file-extension", "", wxCMD_LINE_VAL_NONE, 0},
     {wxCMD_LINE_OPTION, nullptr, "logfile-size", "Max log file size at software startup", wxCMD_LINE_VAL_STRING, 0},
+    {wxCMD_LINE_OPTION, nullptr, "compile", "Compile a project directory into its package and exit",
+     wxCMD_LINE_VAL_STRING, 0},
     {wxCMD_LINE_PARAM, "src", "src", "Source file (xml or vkpanel file)", wxCMD_LINE_VAL_STRING,
      wxCMD_LINE_PARAM_OPTIONAL | wxCMD_LINE_PARAM_MULTIPLE},
     wxCMD_LINE_DESC_END,
@@ -39,6 +41,7 @@ const CEndingEntry kEndingEntries[] = {
     {"register-file-extension", false, CCommandLine::Outcome::RegisterFileType},
     {"unregister-file-extension", false, CCommandLine::Outcome::UnregisterFileType},
     {"V", false, CCommandLine::Outcome::PrintVersion},
+    {"compile", true, CCommandLine::Outcome::Compile},
 };
 
 // The first of these switches that is present sets the verbosity; the later ones are not looked at.

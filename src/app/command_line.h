@@ -24,6 +24,7 @@ struct CCommandLine
         RegisterFileType,    // --register-file-extension
         UnregisterFileType,  // --unregister-file-extension
         PrintVersion,        // -V
+        Compile,             // --compile <project directory>: actionArgument holds the directory
         Malformed,           // the parser refused the line; standardError holds the error and the usage
         MissingSource,       // no positional parameter
     };
@@ -35,7 +36,7 @@ struct CCommandLine
     long logFileSize = -1;          // --logfile-size in bytes, -1 when absent or not a number
     bool logFileSizeGiven = false;  // --logfile-size was given and is a number
     wxString source;                // first positional parameter
-    wxString actionArgument;        // value of an ending option (none of the current ones takes a value)
+    wxString actionArgument;        // value of an ending option (the project directory of --compile)
     wxString standardOutput;        // text to print on standard output
     wxString standardError;         // text to print on standard error
     wxArrayString errors;           // error messages to log, in order

@@ -2,11 +2,14 @@
 
 #include <cstdio>
 
+#include <wx/filename.h>
 #include <wx/init.h>
 #include <wx/stdpaths.h>
 
 #include "app/thread_logger.h"
 #include "platform/file_association.h"
+#include "storage/compile.h"
+#include "storage/user_report.h"
 
 namespace
 {
@@ -15,6 +18,18 @@ void Print(FILE* stream, const wxString& text)
     const wxScopedCharBuffer bytes = text.utf8_str();
     std::fwrite(bytes.data(), 1, bytes.length(), stream);
     std::fflush(stream);
+}
+
+// --compile: packs the project directory; the outcome line follows the log lines that give the reason.
+int CompileProject(const wxString& directory)
+{
+    const UserReportFunction previous =
+        SetUserReport([](ReportKind, const wxString& text) { Print(stderr, text + "\n"); });
+    wxFileName project = wxFileName::DirName(directory);
+    project.Normalize(wxPATH_NORM_DOTS | wxPATH_NORM_TILDE | wxPATH_NORM_ABSOLUTE);
+    const bool compiled = CCompile(CDir(project.GetPath())).Compile();
+    SetUserReport(previous);
+    return compiled ? kExitSuccess : kExitCompileFailed;
 }
 }  // namespace
 
@@ -51,6 +66,8 @@ int RunEndingAction(const CCommandLine& commandLine)
             return RegisterFileType(wxStandardPaths::Get().GetExecutablePath()) ? kExitSuccess : kExitStartupFailed;
         case CCommandLine::Outcome::UnregisterFileType:
             return UnregisterFileType() ? kExitSuccess : kExitStartupFailed;
+        case CCommandLine::Outcome::Compile:
+            return CompileProject(commandLine.actionArgument);
         case CCommandLine::Outcome::Malformed:
         case CCommandLine::Outcome::MissingSource:
         case CCommandLine::Outcome::Run:

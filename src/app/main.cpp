@@ -10,9 +10,11 @@
 #include "app/app.h"
 #include "app/command_line.h"
 #include "app/console_app.h"
+#include "app/module_dir_root_loader.h"
 
 int main(int argc, char** argv)
 {
+    UseRootLoaderModule();
     // The arguments are converted with the user's character set, as the toolkit itself would.
     std::setlocale(LC_CTYPE, "");
     std::vector<wxString> arguments;

@@ -51,6 +51,10 @@ TEST(CommandLine, HandlesEachLineInTheDocumentedOrder)
         {{"--register-file-extension", "-V"}, Outcome::RegisterFileType, 5, -1, "", "", {}},
         {{"-V", "--unregister-file-extension"}, Outcome::UnregisterFileType, 5, -1, "", "", {}},
         {{"--unregister-file-extension", "--register-file-extension"}, Outcome::RegisterFileType, 5, -1, "", "", {}},
+        {{"--compile", "Studio"}, Outcome::Compile, 5, -1, "", "", {}},
+        {{"--compile=Studio", "-vvvvv", "p"}, Outcome::Compile, 5, -1, "", "", {}},
+        {{"-V", "--compile=Studio"}, Outcome::PrintVersion, 5, -1, "", "1.2.1\n", {}},
+        {{"--compile=Studio", "--register-file-extension"}, Outcome::RegisterFileType, 5, -1, "", "", {}},
         {{"project"}, Outcome::Run, 5, -1, "project", "", {}},
         {{"first", "second"}, Outcome::Run, 5, -1, "first", "", {}},
         {{"-v", "-vvvvv", "p"}, Outcome::Run, 5, -1, "p", "", {}},
@@ -108,6 +112,12 @@ TEST(CommandLine, MalformedLinesReportTheErrorThenTheUsage)
         EXPECT_NE(printed.find("--logfile-size=<str>"), std::string::npos) << printed;
         EXPECT_TRUE(line.errors.empty());
     }
+}
+
+TEST(CommandLine, CompileCarriesTheProjectDirectory)
+{
+    EXPECT_EQ(HandleCommandLine({"--compile", "/projects/Studio"}).actionArgument, "/projects/Studio");
+    EXPECT_EQ(HandleCommandLine({"--compile"}).outcome, Outcome::Malformed);
 }
 
 TEST(CommandLine, VerboseAlsoTurnsOnTheToolkitFlagAndLogFileIsKept)

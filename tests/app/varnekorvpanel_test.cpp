@@ -57,6 +57,25 @@ TEST(Varnekorvpanel, RegistrationRunsWithoutADisplayAndNamesThisProgram)
     EXPECT_FALSE(dir.Exists("data/applications/varnekorvpanel.desktop"));
 }
 
+TEST(Varnekorvpanel, CompileWritesThePackageWithoutADisplay)
+{
+    orvtest::TempDir dir;
+    dir.Write("Studio/index.xml", "<application/>");
+    dir.Write("Studio/img/a.png", "png");
+    orvtest::EnvChanges env = kNoDisplay;
+    env.push_back({"HOME", dir.Sub("home")});
+    const orvtest::ProcessResult compiled = RunPanel({"--compile", dir.Sub("Studio/")}, env);
+    EXPECT_EQ(compiled.status, 0) << compiled.err;
+    EXPECT_EQ(compiled.out, "");
+    EXPECT_EQ(compiled.err, "Project successfully compiled\n");
+    EXPECT_EQ(dir.Read("Studio.darevirudu").substr(0, 8), "\x01vksVKMC");
+
+    const orvtest::ProcessResult failed = RunPanel({"--compile=" + dir.Sub("Missing")}, env);
+    EXPECT_EQ(failed.status, 1);
+    EXPECT_NE(failed.err.find("Error: Bad path '" + dir.Path() + "/Missing'"), std::string::npos) << failed.err;
+    EXPECT_NE(failed.err.find("Failed to compile Project\n"), std::string::npos) << failed.err;
+}
+
 TEST(Varnekorvpanel, ANormalStartEndsSayingThePanelWindowIsMissing)
 {
     const char* display = std::getenv("DISPLAY");
