@@ -15,18 +15,6 @@ const char kSuccessText[] = "Project successfully compiled";
 const char kFailureText[] = "Failed to compile Project";
 }  // namespace
 
-wxDirTraverseResult CCompile::CCompileTraverser::OnFile(const wxString& path)
-{
-    m_entries.push_back(ToInternalPath(path));
-    return wxDIR_CONTINUE;
-}
-
-wxDirTraverseResult CCompile::CCompileTraverser::OnDir(const wxString& path)
-{
-    m_entries.push_back(ToInternalPath(path) + "/");
-    return wxDIR_CONTINUE;
-}
-
 CCompile::CCompile(const CDir& project) : m_project(project) {}
 
 bool CCompile::Compile()

@@ -9,9 +9,8 @@
 // command line; one object per run.
 #include <vector>
 
-#include <wx/dir.h>
-
 #include "storage/dir.h"
+#include "storage/dir_traverser.h"
 
 class CCompile
 {
@@ -21,16 +20,10 @@ public:
     // Runs the whole compile and reports the outcome; true when the new package is in place.
     bool Compile();
 
-    // Collects every file and directory of the walk, with '/' separators; directories end with '/'.
-    class CCompileTraverser : public wxDirTraverser
+    // Collects every file and directory of the walk, in walk order, with '/' separators; directories end
+    // with '/'.
+    class CCompileTraverser : public CDirTraverserSort
     {
-    public:
-        wxDirTraverseResult OnFile(const wxString& path) override;
-        wxDirTraverseResult OnDir(const wxString& path) override;
-        const std::vector<wxString>& Entries() const { return m_entries; }
-
-    private:
-        std::vector<wxString> m_entries;
     };
 
 private:

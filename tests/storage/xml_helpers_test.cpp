@@ -67,11 +67,40 @@ protected:
 };
 }  // namespace
 
-TEST_F(IncludeTest, FileElementsOfAnyCaseAreReplacedByTheIncludedRoot)
+TEST_F(IncludeTest, IncludesAreReplacedByTheRootsOfTheirFiles)
 {
-    m_temp.Write("a.xml", "<panel name='p'><row/></panel>");
-    EXPECT_EQ(Expand("<application><file name='a.xml'/><File name='a.xml'/><FILE name='a.xml'/></application>"),
-              "application[panel name=p[row],panel name=p[row],panel name=p[row]]");
+    const struct
+    {
+        const char* what;
+        std::vector<std::pair<std::string, std::string>> files;
+        std::string document;
+        std::string shape;
+    } cases[] = {
+        {"file in any case",
+         {{"p.xml", "<panel name='p'><row/></panel>"}},
+         "<application><file name='p.xml'/><File name='p.xml'/><FILE name='p.xml'/></application>",
+         "application[panel name=p[row],panel name=p[row],panel name=p[row]]"},
+        // A directory part moves the level's directory for all later includes beside it.
+        {"later siblings resolve from the moved directory",
+         {{"sub/a.xml", "<a/>"}, {"sub/b.xml", "<wrong/>"}, {"sub/sub/b.xml", "<b/>"}},
+         "<application><file name='sub/a.xml'/><file name='sub/b.xml'/></application>",
+         "application[a,b]"},
+        // Nested includes resolve from the including file; the move to panels/ also holds for the later
+        // sibling x and what it includes.
+        {"nested includes",
+         {{"panels/main.xml", "<panel><group><file name='rows/r.xml'/></group></panel>"},
+          {"panels/rows/r.xml", "<row/>"},
+          {"panels/other.xml", "<panel name='other'/>"}},
+         "<application><file name='panels/main.xml'/><x><file name='other.xml'/></x></application>",
+         "application[panel[group[row]],x[panel name=other]]"},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        for (const auto& file : c.files)
+            m_temp.Write(file.first, file.second);
+        EXPECT_EQ(Expand(c.document), c.shape);
+    }
     EXPECT_TRUE(m_reports.empty());
 }
 
@@ -88,26 +117,6 @@ TEST_F(IncludeTest, OtherAttributesOfTheIncludeAreHandedOnUnlessTheRootHasThem)
     EXPECT_EQ(Expand("<application><file title='T' name='a.xml' color='red'/></application>"),
               "application[panel color=blue title=T color=red]");
     EXPECT_EQ(m_root->GetChildren()->GetAttribute("color"), "blue");
-}
-
-// A directory part moves the level's directory for all later includes beside it.
-TEST_F(IncludeTest, LaterSiblingsResolveFromTheMovedDirectory)
-{
-    m_temp.Write("sub/a.xml", "<a/>");
-    m_temp.Write("sub/b.xml", "<wrong/>");
-    m_temp.Write("sub/sub/b.xml", "<b/>");
-    EXPECT_EQ(Expand("<application><file name='sub/a.xml'/><file name='sub/b.xml'/></application>"),
-              "application[a,b]");
-}
-
-TEST_F(IncludeTest, IncludesNestRelativeToTheIncludingFile)
-{
-    m_temp.Write("panels/main.xml", "<panel><group><file name='rows/r.xml'/></group></panel>");
-    m_temp.Write("panels/rows/r.xml", "<row/>");
-    // The move to panels/ also holds for the later sibling x and what it includes.
-    m_temp.Write("panels/other.xml", "<panel name='other'/>");
-    EXPECT_EQ(Expand("<application><file name='panels/main.xml'/><x><file name='other.xml'/></x></application>"),
-              "application[panel[group[row]],x[panel name=other]]");
 }
 
 TEST_F(IncludeTest, AFailedIncludeIsReportedWithItsLocationAndStopsTheExpansion)
