@@ -132,6 +132,20 @@ bool wxBlowFishInputStream::LoadBlock()
     return m_blockLoaded;
 }
 
+// A block already started (by a read that ended inside it, or a seek into it) is served from m_block.
+bool wxBlowFishInputStream::ReadBlockRest(unsigned char* out, size_t size, size_t& done)
+{
+    if (m_offset == 0)
+        return true;
+    if (!m_blockLoaded && !LoadBlock())
+        return false;
+    done = std::min(kBlock - m_offset, size);
+    std::memcpy(out, m_block + m_offset, done);
+    m_offset = (m_offset + done) % kBlock;
+    m_blockLoaded = m_offset != 0;
+    return true;
+}
+
 size_t wxBlowFishInputStream::OnSysRead(void* buffer, size_t size)
 {
     const wxFileOffset position = IsValid() ? OnSysTell() : wxInvalidOffset;
@@ -143,19 +157,7 @@ size_t wxBlowFishInputStream::OnSysRead(void* buffer, size_t size)
     size = static_cast<size_t>(std::min<wxFileOffset>(size, m_length - position));
     unsigned char* out = static_cast<unsigned char*>(buffer);
     size_t done = 0;
-    bool ok = true;
-    // A block already started (by a read that ended inside it, or a seek into it) is served from m_block.
-    if (m_offset != 0 && (m_blockLoaded || LoadBlock()))
-    {
-        done = std::min(kBlock - m_offset, size);
-        std::memcpy(out, m_block + m_offset, done);
-        m_offset += done;
-        if (m_offset == kBlock)
-            m_offset = 0;
-        m_blockLoaded = m_offset != 0;
-    }
-    else
-        ok = m_offset == 0;
+    bool ok = ReadBlockRest(out, size, done);
     const size_t whole = (size - done) / kBlock * kBlock;
     if (ok && whole > 0)
     {

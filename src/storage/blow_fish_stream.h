@@ -56,6 +56,7 @@ private:
     PackageFault CheckFrame(const wxString& tag);
     bool ReadBlocks(unsigned char* out, size_t bytes);
     bool LoadBlock();
+    bool ReadBlockRest(unsigned char* out, size_t size, size_t& done);
 
     CBlowFish m_cipher;
     size_t m_offset = 0;  // position inside the current block, 0..7

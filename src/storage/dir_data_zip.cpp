@@ -75,35 +75,30 @@ CDirDataZip::CDirDataZip(const CFile& archive, const CDir& parent, int type, con
     m_zipOut.reset(new wxZipOutputStream(*m_archiveOut, -1, wxConvUTF8));
 }
 
+// The members go in the reverse order of their declaration: the zip streams before the package stream below
+// them, the archive file last.
 CDirDataZip::~CDirDataZip()
 {
     FinishArchive();
 }
 
 // Writing: the zip's central directory goes out first, through the package stream, which then writes its last
-// block and trailer; the file is closed last.
+// block and trailer; the file is closed last. The stream objects stay until the node goes, so that a file still
+// open in the archive fails to write instead of writing into a deleted stream.
 bool CDirDataZip::FinishArchive()
 {
-    if (m_finished)
+    if (m_finished || !m_zipOut)
         return m_finishedOk;
     m_finished = true;
-    bool ok = true;
-    if (m_zipOut)
-        ok = m_zipOut->Close();
-    m_zipOut.reset();
-    m_zipIn.reset();
+    bool ok = m_zipOut->Close();
     if (m_cipherOut)
         ok = m_cipherOut->Close() && ok;
-    if (m_bufferOut)
-    {
-        m_bufferOut->Sync();
-        ok = m_bufferOut->GetLastError() == wxSTREAM_NO_ERROR && ok;
-        m_bufferOut.reset();
-    }
-    if (m_archiveOut)
-        ok = m_archive.Close() && ok;
-    m_finishedOk = ok && m_archiveOut != nullptr;
-    return m_finishedOk;
+    m_bufferOut->Sync();
+    ok = m_bufferOut->GetLastError() == wxSTREAM_NO_ERROR && ok;
+    wxOutputStream* file = m_archive.GetOutputStream();
+    ok = file->Close() && file->GetLastError() == wxSTREAM_NO_ERROR && ok;
+    m_finishedOk = ok;
+    return ok;
 }
 
 wxString CDirDataZip::ArchivePath() const

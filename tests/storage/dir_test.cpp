@@ -285,3 +285,17 @@ TEST_F(DirTest, RemoveDeletesLinksNotWhatTheyPointTo)
     EXPECT_FALSE(m_temp.Exists("gone"));
     EXPECT_EQ(m_temp.Read("keep/precious.txt"), "p");
 }
+
+TEST_F(DirTest, AFileStillOpenWhenTheArchiveIsFinishedCanNoLongerWrite)
+{
+    CDir package = m_root.MakeDir("Late", true, m_type, true, true);
+    CFile open = package.CreateFile("a.txt");
+    ASSERT_TRUE(open.WriteAll("early", 5));
+    EXPECT_TRUE(package.FinishArchive());
+    EXPECT_FALSE(open.WriteAll("late", 4));
+    EXPECT_FALSE(package.CreateFile("b.txt").IsOk());
+    EXPECT_FALSE(package.MakeDir("sub", false, 0, false, true).IsValid());
+    open = CFile();
+    package = CDir();
+    EXPECT_EQ(ReadText(m_root.GetDir("Late", m_type, true), "a.txt"), "early");
+}
