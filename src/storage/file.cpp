@@ -241,8 +241,9 @@ bool CFile::Eof() const
 {
     if (!m_data || !m_data->input)
         return true;
-    wxInputStream& input = *m_data->input;
-    return !input.CanRead();
+    // A stream that failed says nothing more either: without this a read error would never end a line loop.
+    const wxInputStream& input = *m_data->input;
+    return !input.IsOk() || !input.CanRead();
 }
 
 bool CFile::WriteAll(const void* bytes, size_t size)

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <wx/filefn.h>
+#include <wx/stream.h>
 
 #include "storage/dir.h"
 #include "support/log_capture.h"
@@ -103,6 +104,33 @@ TEST_F(RootsTest, DefinitionFileBindsNamesAndSkipsBadLines)
     EXPECT_EQ(m_log.Count("", wxLOG_Error), 2) << m_log.Dump();
     CFile none;
     EXPECT_FALSE(LoadRootDefinitions(none));
+}
+
+// A stream that fails after its first line, as a file on a failing disk does.
+class CFailingStream : public wxInputStream
+{
+protected:
+    size_t OnSysRead(void* buffer, size_t size) override
+    {
+        if (m_given < sizeof(kLine) - 1 && size > 0)
+        {
+            static_cast<char*>(buffer)[0] = kLine[m_given++];
+            return 1;
+        }
+        m_lasterror = wxSTREAM_READ_ERROR;
+        return 0;
+    }
+
+private:
+    static constexpr char kLine[] = "A = /a\nB = /b";
+    size_t m_given = 0;
+};
+
+TEST_F(RootsTest, AReadErrorEndsTheDefinitionFile)
+{
+    CFile file(CDir(), "failing.conf", new CFailingStream, nullptr, true);
+    EXPECT_TRUE(LoadRootDefinitions(file));  // returns instead of reading empty lines for ever
+    EXPECT_EQ(GetRootPath("A"), "/a");
 }
 
 TEST_F(RootsTest, CreateRootDirsMakesMissingDirectoriesAndReportsFailures)
