@@ -1,0 +1,205 @@
+#include "theme/image.h"
+
+#include <array>
+#include <cstring>
+
+namespace
+{
+// i / 255 for every channel value, so that the blend takes exactly the same factors as the rule it implements.
+constexpr std::array<double, 256> MakeUnitTable()
+{
+    std::array<double, 256> table{};
+    for (int i = 0; i < 256; ++i)
+        table[i] = i / 255.0;
+    return table;
+}
+constexpr std::array<double, 256> kUnit = MakeUnitTable();
+
+// The part of a source placed at (x, y) that lies inside a destination.
+struct Overlap
+{
+    int srcX = 0;
+    int srcY = 0;
+    int dstX = 0;
+    int dstY = 0;
+    int width = 0;
+    int height = 0;
+};
+
+bool ClipToDestination(const wxImage& source, const wxImage& dest, int x, int y, Overlap& out)
+{
+    out.srcX = x < 0 ? -x : 0;
+    out.srcY = y < 0 ? -y : 0;
+    out.dstX = x < 0 ? 0 : x;
+    out.dstY = y < 0 ? 0 : y;
+    out.width = std::min(source.GetWidth() - out.srcX, dest.GetWidth() - out.dstX);
+    out.height = std::min(source.GetHeight() - out.srcY, dest.GetHeight() - out.dstY);
+    return out.width > 0 && out.height > 0;
+}
+
+inline void BlendPixel(unsigned char* dst, unsigned char* dstAlpha, const unsigned char* src, unsigned char a)
+{
+    if (a == 0)
+        return;
+    const unsigned char A = *dstAlpha;
+    if (a == 255 || A == 0)
+    {
+        dst[0] = src[0];
+        dst[1] = src[1];
+        dst[2] = src[2];
+        *dstAlpha = a;
+        return;
+    }
+    const double s = kUnit[a];
+    const double d = kUnit[A] * (1.0 - s);
+    // The sums are never negative, so truncation is the floor.
+    dst[0] = static_cast<unsigned char>(static_cast<int>(dst[0] * d + src[0] * s + 0.5));
+    dst[1] = static_cast<unsigned char>(static_cast<int>(dst[1] * d + src[1] * s + 0.5));
+    dst[2] = static_cast<unsigned char>(static_cast<int>(dst[2] * d + src[2] * s + 0.5));
+    const int sum = A + a;
+    *dstAlpha = static_cast<unsigned char>(sum > 255 ? 255 : sum);
+}
+
+// A source whose mask has been turned into alpha; shares the caller's data when there is nothing to turn.
+wxImage WithMaskAsAlpha(const wxImage& source)
+{
+    if (!source.HasMask() || source.HasAlpha())
+        return source;
+    wxImage copy = source.Copy();
+    copy.InitAlpha();
+    return copy;
+}
+
+// Copies rows of colour (and alpha when the source has it); without source alpha the covered alpha of the
+// destination, if any, becomes opaque.
+void CopyRows(const wxImage& src, wxImage& dst, const Overlap& o)
+{
+    const int sw = src.GetWidth();
+    const int dw = dst.GetWidth();
+    const unsigned char* srcRgb = src.GetData();
+    const unsigned char* srcAlpha = src.GetAlpha();
+    unsigned char* dstRgb = dst.GetData();
+    unsigned char* dstAlpha = dst.GetAlpha();
+    for (int row = 0; row < o.height; ++row)
+    {
+        const size_t s = static_cast<size_t>(o.srcY + row) * sw + o.srcX;
+        const size_t d = static_cast<size_t>(o.dstY + row) * dw + o.dstX;
+        std::memcpy(dstRgb + d * 3, srcRgb + s * 3, static_cast<size_t>(o.width) * 3);
+        if (dstAlpha && srcAlpha)
+            std::memcpy(dstAlpha + d, srcAlpha + s, o.width);
+        else if (dstAlpha)
+            std::memset(dstAlpha + d, 255, o.width);
+    }
+}
+
+void BlendRows(const wxImage& src, wxImage& dst, const Overlap& o)
+{
+    const int sw = src.GetWidth();
+    const int dw = dst.GetWidth();
+    const unsigned char* srcRgb = src.GetData();
+    const unsigned char* srcAlpha = src.GetAlpha();
+    unsigned char* dstRgb = dst.GetData();
+    unsigned char* dstAlpha = dst.GetAlpha();
+    for (int row = 0; row < o.height; ++row)
+    {
+        const size_t s = static_cast<size_t>(o.srcY + row) * sw + o.srcX;
+        const size_t d = static_cast<size_t>(o.dstY + row) * dw + o.dstX;
+        for (int i = 0; i < o.width; ++i)
+            BlendPixel(dstRgb + (d + i) * 3, dstAlpha + d + i, srcRgb + (s + i) * 3, srcAlpha[s + i]);
+    }
+}
+
+// First column of a tiling: the offset taken modulo the destination width, then moved left by whole source widths
+// until the destination is covered from x = 0; columns that would lie wholly left of 0 are skipped.
+int FirstTileColumn(int xOffset, int destWidth, int sourceWidth)
+{
+    int x = xOffset % destWidth;
+    if (x > 0)
+        x -= ((x + sourceWidth - 1) / sourceWidth) * sourceWidth;
+    else if (x + sourceWidth <= 0)
+        x += (-x / sourceWidth) * sourceWidth;
+    return x;
+}
+}  // namespace
+
+void CImage::MaskToAlpha()
+{
+    if (!IsOk() || HasAlpha() || !HasMask())
+        return;
+    AllocExclusive();
+    InitAlpha();
+}
+
+void CImage::Paste(const wxImage& source, int x, int y)
+{
+    if (!IsOk() || !source.IsOk())
+        return;
+    const wxImage src = WithMaskAsAlpha(source);
+    AllocExclusive();
+    if (!HasAlpha() && (src.HasAlpha() || HasMask()))
+        InitAlpha();  // turns a mask into alpha, otherwise all opaque
+    Overlap o;
+    if (!ClipToDestination(src, *this, x, y, o))
+        return;
+    if (src.HasAlpha())
+        BlendRows(src, *this, o);
+    else
+        CopyRows(src, *this, o);
+}
+
+void CImage::CopyFrom(const wxImage& source, int x, int y)
+{
+    if (!IsOk() || !source.IsOk())
+        return;
+    const wxImage src = WithMaskAsAlpha(source);
+    AllocExclusive();
+    if (src.HasAlpha() && !HasAlpha())
+        InitAlpha();
+    Overlap o;
+    if (ClipToDestination(src, *this, x, y, o))
+        CopyRows(src, *this, o);
+}
+
+void CImage::Tile(const wxImage& source, int xOffset)
+{
+    if (!IsOk() || !source.IsOk())
+        return;
+    const wxImage src = WithMaskAsAlpha(source);
+    AllocExclusive();
+    if (src.HasAlpha() && !HasAlpha())
+        InitAlpha();
+    const int width = GetWidth();
+    const int height = GetHeight();
+    const int sw = src.GetWidth();
+    const int sh = src.GetHeight();
+    const int first = FirstTileColumn(xOffset, width, sw);
+    // The first band of rows is built tile by tile; every later row repeats the row one source height above it.
+    for (int x = first; x < width; x += sw)
+        CopyFrom(src, x, 0);
+    unsigned char* rgb = GetData();
+    unsigned char* alpha = GetAlpha();
+    for (int row = sh; row < height; ++row)
+    {
+        const size_t d = static_cast<size_t>(row) * width;
+        const size_t s = d - static_cast<size_t>(sh) * width;
+        std::memcpy(rgb + d * 3, rgb + s * 3, static_cast<size_t>(width) * 3);
+        if (alpha)
+            std::memcpy(alpha + d, alpha + s, width);
+    }
+}
+
+void CImage::ClearAlpha(int width, int height)
+{
+    if (!IsOk())
+        return;
+    AllocExclusive();
+    if (!HasAlpha())
+        InitAlpha();
+    const int w = std::min(width, GetWidth());
+    const int h = std::min(height, GetHeight());
+    if (w <= 0 || h <= 0)
+        return;
+    unsigned char* alpha = GetAlpha();
+    for (int row = 0; row < h; ++row)
+        std::memset(alpha + static_cast<size_t>(row) * GetWidth(), 0, w);
+}
