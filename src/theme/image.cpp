@@ -1,20 +1,12 @@
 #include "theme/image.h"
 
-#include <array>
+#include "theme/blend_row.h"
+
+#include <algorithm>
 #include <cstring>
 
 namespace
 {
-// i / 255 for every channel value, so that the blend takes exactly the same factors as the rule it implements.
-constexpr std::array<double, 256> MakeUnitTable()
-{
-    std::array<double, 256> table{};
-    for (int i = 0; i < 256; ++i)
-        table[i] = i / 255.0;
-    return table;
-}
-constexpr std::array<double, 256> kUnit = MakeUnitTable();
-
 // The part of a source placed at (x, y) that lies inside a destination.
 struct Overlap
 {
@@ -35,29 +27,6 @@ bool ClipToDestination(const wxImage& source, const wxImage& dest, int x, int y,
     out.width = std::min(source.GetWidth() - out.srcX, dest.GetWidth() - out.dstX);
     out.height = std::min(source.GetHeight() - out.srcY, dest.GetHeight() - out.dstY);
     return out.width > 0 && out.height > 0;
-}
-
-inline void BlendPixel(unsigned char* dst, unsigned char* dstAlpha, const unsigned char* src, unsigned char a)
-{
-    if (a == 0)
-        return;
-    const unsigned char A = *dstAlpha;
-    if (a == 255 || A == 0)
-    {
-        dst[0] = src[0];
-        dst[1] = src[1];
-        dst[2] = src[2];
-        *dstAlpha = a;
-        return;
-    }
-    const double s = kUnit[a];
-    const double d = kUnit[A] * (1.0 - s);
-    // The sums are never negative, so truncation is the floor.
-    dst[0] = static_cast<unsigned char>(static_cast<int>(dst[0] * d + src[0] * s + 0.5));
-    dst[1] = static_cast<unsigned char>(static_cast<int>(dst[1] * d + src[1] * s + 0.5));
-    dst[2] = static_cast<unsigned char>(static_cast<int>(dst[2] * d + src[2] * s + 0.5));
-    const int sum = A + a;
-    *dstAlpha = static_cast<unsigned char>(sum > 255 ? 255 : sum);
 }
 
 // A source whose mask has been turned into alpha; shares the caller's data when there is nothing to turn.
@@ -96,16 +65,11 @@ void BlendRows(const wxImage& src, wxImage& dst, const Overlap& o)
 {
     const int sw = src.GetWidth();
     const int dw = dst.GetWidth();
-    const unsigned char* srcRgb = src.GetData();
-    const unsigned char* srcAlpha = src.GetAlpha();
-    unsigned char* dstRgb = dst.GetData();
-    unsigned char* dstAlpha = dst.GetAlpha();
     for (int row = 0; row < o.height; ++row)
     {
         const size_t s = static_cast<size_t>(o.srcY + row) * sw + o.srcX;
         const size_t d = static_cast<size_t>(o.dstY + row) * dw + o.dstX;
-        for (int i = 0; i < o.width; ++i)
-            BlendPixel(dstRgb + (d + i) * 3, dstAlpha + d + i, srcRgb + (s + i) * 3, srcAlpha[s + i]);
+        BlendRow(dst.GetData() + d * 3, dst.GetAlpha() + d, src.GetData() + s * 3, src.GetAlpha() + s, o.width);
     }
 }
 

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <vector>
+
+#include "theme/blend_row.h"
 #include "theme/pixels.h"
 
 using themetest::PixelAt;
@@ -200,5 +204,59 @@ TEST(ImageClearAlpha, MakesEverythingTransparent)
     for (int y = 0; y < 2; ++y)
         for (int x = 0; x < 3; ++x)
             EXPECT_EQ(PixelAt(image, x, y), (Px{9, 9, 9, 0}));
+}
+}  // namespace
+
+namespace
+{
+// Every pair of alphas, with colour pairs around the rounding edges, against the rule evaluated in doubles.
+TEST(BlendRow, MatchesTheRuleForEveryAlphaPair)
+{
+    const int colours[] = {0, 1, 2, 127, 128, 129, 200, 254, 255};
+    using RowFunction = void (*)(unsigned char*, unsigned char*, const unsigned char*, const unsigned char*, int);
+    for (const RowFunction blend : {RowFunction(BlendRow), RowFunction(BlendRowPortable)})
+    {
+        int mismatches = 0;
+        for (const int D : colours)
+        {
+            for (const int S : colours)
+            {
+                std::vector<unsigned char> rgb(65536 * 3), alpha(65536), srcRgb(65536 * 3), srcAlpha(65536);
+                for (int i = 0; i < 65536; ++i)
+                {
+                    rgb[i * 3] = rgb[i * 3 + 1] = rgb[i * 3 + 2] = static_cast<unsigned char>(D);
+                    srcRgb[i * 3] = static_cast<unsigned char>(S);
+                    srcRgb[i * 3 + 1] = static_cast<unsigned char>(255 - S);
+                    srcRgb[i * 3 + 2] = static_cast<unsigned char>(S);
+                    alpha[i] = static_cast<unsigned char>(i >> 8);
+                    srcAlpha[i] = static_cast<unsigned char>(i & 255);
+                }
+                blend(rgb.data(), alpha.data(), srcRgb.data(), srcAlpha.data(), 65536);
+                for (int i = 0; i < 65536; ++i)
+                {
+                    const int A = i >> 8;
+                    const int a = i & 255;
+                    int r = D, g = D, expectedAlpha = A;
+                    if (a == 255 || (A == 0 && a != 0))
+                    {
+                        r = S;
+                        g = 255 - S;
+                        expectedAlpha = a;
+                    }
+                    else if (a != 0)
+                    {
+                        const double s = a / 255.0;
+                        const double d = A / 255.0 * (1 - s);
+                        r = static_cast<int>(std::floor(D * d + S * s + 0.5));
+                        g = static_cast<int>(std::floor(D * d + (255 - S) * s + 0.5));
+                        expectedAlpha = std::min(A + a, 255);
+                    }
+                    if (rgb[i * 3] != r || rgb[i * 3 + 1] != g || alpha[i] != expectedAlpha)
+                        ++mismatches;
+                }
+            }
+        }
+        EXPECT_EQ(mismatches, 0);
+    }
 }
 }  // namespace
