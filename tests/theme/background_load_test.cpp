@@ -141,7 +141,9 @@ TEST(BackgroundLoad, SecondLoadChangesOnlyTheSlotsItNamesAndLeavesCopiesAlone)
     CBackground background;
     ASSERT_TRUE(LoadDefinition(background, files, "<tl color=\"red\"/><m color=\"blue\"/>"));
     const CBackground before = background;
+    background.Prepare(0, 0, 4, 4, true);
     ASSERT_TRUE(LoadDefinition(background, files, "<m color=\"#00FF00\"/>"));
+    EXPECT_FALSE(background.GetComposedImage().IsOk());
     EXPECT_EQ(PixelAt(background.GetSlotImage(CBackground::TL), 0, 0), (Px{255, 0, 0, -1}));
     EXPECT_EQ(PixelAt(background.GetSlotImage(CBackground::M), 0, 0), (Px{0, 255, 0, -1}));
     EXPECT_EQ(PixelAt(before.GetSlotImage(CBackground::M), 0, 0), (Px{0, 0, 255, -1}));
