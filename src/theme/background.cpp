@@ -2,6 +2,8 @@
 
 #include <wx/dc.h>
 
+#include "theme/keyword.h"
+
 wxIMPLEMENT_DYNAMIC_CLASS(CBackground, wxObject);
 
 namespace
@@ -65,19 +67,10 @@ CBackgroundRefData* CBackground::WritableData()
 
 int CBackground::ParseMode(const wxString& name)
 {
-    static const struct
-    {
-        const char* name;
-        int mode;
-    } kModes[] = {{"tile", MODE_TILE}, {"stretch", MODE_STRETCH}, {"center", MODE_CENTER},
-                  {"fit", MODE_FIT},   {"widefit", MODE_WIDEFIT}, {"left", MODE_START},
-                  {"top", MODE_START}, {"right", MODE_END},       {"bottom", MODE_END}};
-    for (const auto& entry : kModes)
-    {
-        if (name == entry.name)
-            return entry.mode;
-    }
-    return -1;
+    static const CKeyword kModes[] = {{"tile", MODE_TILE}, {"stretch", MODE_STRETCH}, {"center", MODE_CENTER},
+                                      {"fit", MODE_FIT},   {"widefit", MODE_WIDEFIT}, {"left", MODE_START},
+                                      {"top", MODE_START}, {"right", MODE_END},       {"bottom", MODE_END}};
+    return FindKeyword(kModes, name, false);
 }
 
 void CBackground::SetSlot(Slot slot, const CImage& image, int mode)

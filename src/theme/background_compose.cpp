@@ -151,25 +151,19 @@ void PlaceEdge(CImage& out, const CBackgroundRefData& data, int slot, const wxRe
 
 void ComposeEdges(CImage& out, const CBackgroundRefData& data)
 {
-    const Images& im = data.m_images;
     const int width = out.GetWidth();
     const int height = out.GetHeight();
-    const int lw = WidthOf(im[CBackground::L]);
-    const int rw = WidthOf(im[CBackground::R]);
-    const int th = HeightOf(im[CBackground::T]);
-    const int bh = HeightOf(im[CBackground::B]);
-    const int tlw = WidthOf(im[CBackground::TL]);
-    const int tlh = HeightOf(im[CBackground::TL]);
-    const int trw = WidthOf(im[CBackground::TR]);
-    const int trh = HeightOf(im[CBackground::TR]);
-    const int blw = WidthOf(im[CBackground::BL]);
-    const int blh = HeightOf(im[CBackground::BL]);
-    const int brw = WidthOf(im[CBackground::BR]);
-    const int brh = HeightOf(im[CBackground::BR]);
-    PlaceEdge(out, data, CBackground::L, wxRect(0, tlh, lw, height - blh - tlh), true);
-    PlaceEdge(out, data, CBackground::R, wxRect(width - rw, trh, rw, height - brh - trh), true);
-    PlaceEdge(out, data, CBackground::T, wxRect(tlw, 0, width - trw - tlw, th), false);
-    PlaceEdge(out, data, CBackground::B, wxRect(blw, height - bh, width - brw - blw, bh), false);
+    auto size = [&](int slot) {
+        const CImage& image = data.m_images[slot];
+        return image.IsOk() ? image.GetSize() : wxSize();
+    };
+    const wxSize l = size(CBackground::L), r = size(CBackground::R), t = size(CBackground::T), b = size(CBackground::B);
+    const wxSize tl = size(CBackground::TL), tr = size(CBackground::TR);
+    const wxSize bl = size(CBackground::BL), br = size(CBackground::BR);
+    PlaceEdge(out, data, CBackground::L, wxRect(0, tl.y, l.x, height - bl.y - tl.y), true);
+    PlaceEdge(out, data, CBackground::R, wxRect(width - r.x, tr.y, r.x, height - br.y - tr.y), true);
+    PlaceEdge(out, data, CBackground::T, wxRect(tl.x, 0, width - tr.x - tl.x, t.y), false);
+    PlaceEdge(out, data, CBackground::B, wxRect(bl.x, height - b.y, width - br.x - bl.x, b.y), false);
 }
 }  // namespace
 

@@ -6,37 +6,18 @@
 #include <wx/xml/xml.h>
 
 #include "storage/xml_helpers.h"
+#include "theme/keyword.h"
 
 namespace
 {
-struct Keyword
-{
-    const char* name;
-    int value;
-};
-
-const Keyword kFamilies[] = {{"default", wxFONTFAMILY_DEFAULT},  {"decorative", wxFONTFAMILY_DECORATIVE},
-                             {"roman", wxFONTFAMILY_ROMAN},      {"script", wxFONTFAMILY_SCRIPT},
-                             {"swiss", wxFONTFAMILY_SWISS},      {"modern", wxFONTFAMILY_MODERN},
-                             {"teletype", wxFONTFAMILY_TELETYPE}};
-const Keyword kWeights[] = {
+const CKeyword kFamilies[] = {{"default", wxFONTFAMILY_DEFAULT},  {"decorative", wxFONTFAMILY_DECORATIVE},
+                              {"roman", wxFONTFAMILY_ROMAN},      {"script", wxFONTFAMILY_SCRIPT},
+                              {"swiss", wxFONTFAMILY_SWISS},      {"modern", wxFONTFAMILY_MODERN},
+                              {"teletype", wxFONTFAMILY_TELETYPE}};
+const CKeyword kWeights[] = {
     {"normal", wxFONTWEIGHT_NORMAL}, {"light", wxFONTWEIGHT_LIGHT}, {"bold", wxFONTWEIGHT_BOLD}};
-const Keyword kStyles[] = {
+const CKeyword kStyles[] = {
     {"normal", wxFONTSTYLE_NORMAL}, {"italic", wxFONTSTYLE_ITALIC}, {"slant", wxFONTSTYLE_SLANT}};
-
-template <size_t N>
-bool FindKeyword(const Keyword (&table)[N], const wxString& text, int& value)
-{
-    for (const Keyword& keyword : table)
-    {
-        if (text.CmpNoCase(keyword.name) == 0)
-        {
-            value = keyword.value;
-            return true;
-        }
-    }
-    return false;
-}
 }  // namespace
 
 CFont::CFont() : wxFont(*wxNORMAL_FONT), m_colour(*wxBLACK) {}
@@ -52,11 +33,18 @@ void CFont::ApplyElement(const wxXmlNode* element)
 
 void CFont::ApplyAttribute(const wxString& name, const wxString& value)
 {
-    int keyword = 0;
-    if (name.CmpNoCase("family") == 0 && FindKeyword(kFamilies, value, keyword))
-        SetFamily(static_cast<wxFontFamily>(keyword));
-    else if (name.CmpNoCase("weight") == 0 && FindKeyword(kWeights, value, keyword))
-        SetWeight(static_cast<wxFontWeight>(keyword));
+    if (name.CmpNoCase("family") == 0)
+    {
+        const int family = FindKeyword(kFamilies, value, true);
+        if (family >= 0)
+            SetFamily(static_cast<wxFontFamily>(family));
+    }
+    else if (name.CmpNoCase("weight") == 0)
+    {
+        const int weight = FindKeyword(kWeights, value, true);
+        if (weight >= 0)
+            SetWeight(static_cast<wxFontWeight>(weight));
+    }
     else if (name.CmpNoCase("style") == 0)
         ApplyStyleWords(value);
     else if (name.CmpNoCase("size") == 0)
@@ -81,8 +69,8 @@ void CFont::ApplyStyleWords(const wxString& words)
     while (tokens.HasMoreTokens())
     {
         const wxString word = tokens.GetNextToken();
-        int style = 0;
-        if (FindKeyword(kStyles, word, style))
+        const int style = FindKeyword(kStyles, word, true);
+        if (style >= 0)
             SetStyle(static_cast<wxFontStyle>(style));
         else if (word.CmpNoCase("underline") == 0)
             SetUnderlined(true);

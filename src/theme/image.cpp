@@ -86,22 +86,20 @@ int FirstTileColumn(int xOffset, int destWidth, int sourceWidth)
 }
 }  // namespace
 
-void CImage::MaskToAlpha()
+wxImage CImage::ReadyFor(const wxImage& source)
 {
-    if (!IsOk() || HasAlpha() || !HasMask())
-        return;
+    wxImage ready = WithMaskAsAlpha(source);
     AllocExclusive();
-    InitAlpha();
+    if (!HasAlpha() && (ready.HasAlpha() || HasMask()))
+        InitAlpha();  // turns a mask into alpha, otherwise all opaque
+    return ready;
 }
 
 void CImage::Paste(const wxImage& source, int x, int y)
 {
     if (!IsOk() || !source.IsOk())
         return;
-    const wxImage src = WithMaskAsAlpha(source);
-    AllocExclusive();
-    if (!HasAlpha() && (src.HasAlpha() || HasMask()))
-        InitAlpha();  // turns a mask into alpha, otherwise all opaque
+    const wxImage src = ReadyFor(source);
     Overlap o;
     if (!ClipToDestination(src, *this, x, y, o))
         return;
@@ -115,10 +113,7 @@ void CImage::CopyFrom(const wxImage& source, int x, int y)
 {
     if (!IsOk() || !source.IsOk())
         return;
-    const wxImage src = WithMaskAsAlpha(source);
-    AllocExclusive();
-    if (src.HasAlpha() && !HasAlpha())
-        InitAlpha();
+    const wxImage src = ReadyFor(source);
     Overlap o;
     if (ClipToDestination(src, *this, x, y, o))
         CopyRows(src, *this, o);
@@ -128,10 +123,7 @@ void CImage::Tile(const wxImage& source, int xOffset)
 {
     if (!IsOk() || !source.IsOk())
         return;
-    const wxImage src = WithMaskAsAlpha(source);
-    AllocExclusive();
-    if (src.HasAlpha() && !HasAlpha())
-        InitAlpha();
+    const wxImage src = ReadyFor(source);
     const int width = GetWidth();
     const int height = GetHeight();
     const int sw = src.GetWidth();

@@ -42,6 +42,8 @@ public:
     void DrawTiledDown(wxDC& dc, int x, int y, int width, int height, wxBitmap* cache = nullptr) const;
     void DrawTiled(wxDC& dc, int x, int y, int width, int height) const;
 
-    // Turns a mask into alpha (masked pixels transparent, the rest opaque); no-op with alpha or without a mask.
-    void MaskToAlpha();
+private:
+    // Unshares this image and turns its mask into alpha, or gives it alpha when the source has alpha; returns the
+    // source with its own mask turned into alpha.
+    wxImage ReadyFor(const wxImage& source);
 };

@@ -54,9 +54,5 @@ void CInfoStyle::ReadText(const wxXmlNode* text, const CStyleRegistry& registry)
 
 CLedStyle* CInfoStyle::GetLed(const wxString& id) const
 {
-    auto found = m_leds.find(id);
-    if (found != m_leds.end())
-        return found->second.get();
-    wxLogError("Led %s does not exist", id);
-    return nullptr;
+    return FindLed(m_leds, id);
 }

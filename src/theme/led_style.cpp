@@ -69,6 +69,15 @@ const CImage& CLedStyle::GetImage(const wxString& value) const
     return found == m_images.end() ? kNullImage : found->second;
 }
 
+CLedStyle* FindLed(const CLedStyleMap& leds, const wxString& id)
+{
+    auto found = leds.find(id);
+    if (found != leds.end())
+        return found->second.get();
+    wxLogError("Led %s does not exist", id);
+    return nullptr;
+}
+
 void ReadInfoLed(const wxXmlNode* element, const CDir& dir, CLedStyleMap& leds)
 {
     const wxString id = element->GetAttribute("id", wxString());

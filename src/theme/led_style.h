@@ -41,6 +41,9 @@ private:
 // LED styles by id, owning them.
 using CLedStyleMap = std::map<wxString, std::unique_ptr<CLedStyle>>;
 
+// The LED style of the id, or null after the error "Led <id> does not exist".
+CLedStyle* FindLed(const CLedStyleMap& leds, const wxString& id);
+
 // Reads an `led` child of the info style or of a VU style into that style's own map: `id` names it, `folder` (a
 // sub-directory of `dir`) holds its index.xml. A repeated id is refused; the first definition stays.
 void ReadInfoLed(const wxXmlNode* element, const CDir& dir, CLedStyleMap& leds);

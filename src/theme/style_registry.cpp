@@ -11,6 +11,17 @@ const char* const CStyleRegistry::kInvalidStyleDirectory = "Invalid style direct
 namespace
 {
 CStyleRegistry* g_registry = nullptr;
+
+// The stored object of a non-empty key, or null after the message naming the key.
+template <typename T>
+T* FindOrReport(const std::unordered_map<wxString, std::unique_ptr<T>>& store, const wxString& key, const char* missing)
+{
+    auto found = store.find(key);
+    if (found != store.end())
+        return found->second.get();
+    wxLogError(missing, key);
+    return nullptr;
+}
 }  // namespace
 
 CStyleRegistry::CStyleRegistry() = default;
@@ -56,42 +67,23 @@ const CBackground& CStyleRegistry::EmptyBackground()
 
 const wxXmlNode* CStyleRegistry::GetStyle(const wxString& kind) const
 {
-    auto found = m_entries.find(kind);
-    if (found != m_entries.end())
-        return found->second.get();
-    wxLogError("Style %s not found", kind);
-    return nullptr;
+    return FindOrReport(m_entries, kind, "Style %s not found");
 }
 
 const CBackground& CStyleRegistry::GetBackground(const wxString& name) const
 {
     if (name.empty())
         return EmptyBackground();
-    auto found = m_backgrounds.find(name);
-    if (found != m_backgrounds.end())
-        return *found->second;
-    wxLogError("Background %s does not exist", name);
-    return EmptyBackground();
+    const CBackground* background = FindOrReport(m_backgrounds, name, "Background %s does not exist");
+    return background ? *background : EmptyBackground();
 }
 
 CFont* CStyleRegistry::GetFont(const wxString& name) const
 {
-    if (name.empty())
-        return nullptr;
-    auto found = m_fonts.find(name);
-    if (found != m_fonts.end())
-        return found->second.get();
-    wxLogError("Font %s does not exist", name);
-    return nullptr;
+    return name.empty() ? nullptr : FindOrReport(m_fonts, name, "Font %s does not exist");
 }
 
 CLedStyle* CStyleRegistry::GetLedStyle(const wxString& id) const
 {
-    if (id.empty())
-        return nullptr;
-    auto found = m_leds.find(id);
-    if (found != m_leds.end())
-        return found->second.get();
-    wxLogError("Led %s does not exist", id);
-    return nullptr;
+    return id.empty() ? nullptr : FindOrReport(m_leds, id, "Led %s does not exist");
 }

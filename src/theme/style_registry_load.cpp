@@ -11,6 +11,45 @@
 #include "theme/style_registry.h"
 #include "theme/theme_files.h"
 
+namespace
+{
+struct FolderMessages
+{
+    wxString noDirectory;  // the sub-directory does not exist
+    wxString noIndex;      // its index.xml is missing or does not parse
+    const char* failed;    // building failed; formatted with the key
+};
+
+// Reads the definition file index.xml of the sub-directory `folderName` of `dir` into the stored object of the key
+// (a new one when there is none). When building fails the object is dropped, together with what an earlier
+// definition of the key had made.
+template <typename T, typename Build>
+void ReadFolderDefinition(std::unordered_map<wxString, std::unique_ptr<T>>& store, const wxString& key, const CDir& dir,
+                          const wxString& folderName, const FolderMessages& messages, const Build& build)
+{
+    const CDir folder = dir.GetDir(folderName);
+    if (!IsValidDirectory(folder))
+    {
+        wxLogError("%s", messages.noDirectory);
+        return;
+    }
+    const std::unique_ptr<wxXmlNode> index = LoadXmlFile(folder, "index.xml");
+    if (!index)
+    {
+        wxLogError("%s", messages.noIndex);
+        return;
+    }
+    std::unique_ptr<T>& object = store[key];
+    if (!object)
+        object = std::make_unique<T>();
+    if (!build(*object, index.get(), folder))
+    {
+        wxLogError(messages.failed, key);
+        store.erase(key);
+    }
+}
+}  // namespace
+
 void CStyleRegistry::LoadStyleDirectory(const CDir& dir)
 {
     if (!IsValidDirectory(dir))
@@ -125,27 +164,13 @@ void CStyleRegistry::ReadBackground(const wxXmlNode* element, const CDir& dir)
         wxLogError("Background without name!");
         return;
     }
-    const CDir folder = dir.GetDir(name);
-    if (!IsValidDirectory(folder))
-    {
-        wxLogError("Failed to open directory for Background %s", name);
-        return;
-    }
-    const std::unique_ptr<wxXmlNode> index = LoadXmlFile(folder, "index.xml");
-    if (!index)
-    {
-        wxLogError("Failed to load index.xml for Background %s", name);
-        return;
-    }
-    std::unique_ptr<CBackground>& background = m_backgrounds[name];
-    if (!background)
-        background = std::make_unique<CBackground>();
-    if (!background->Load(index.get(), folder))
-    {
-        // Also drops a definition of the same name that an earlier file or the base theme had made.
-        wxLogError("Failed to create Background %s", name);
-        m_backgrounds.erase(name);
-    }
+    const FolderMessages messages{wxString::Format("Failed to open directory for Background %s", name),
+                                  wxString::Format("Failed to load index.xml for Background %s", name),
+                                  "Failed to create Background %s"};
+    ReadFolderDefinition(m_backgrounds, name, dir, name, messages,
+                         [](CBackground& background, const wxXmlNode* index, const CDir& folder) {
+                             return background.Load(index, folder);
+                         });
 }
 
 void CStyleRegistry::ReadFont(const wxXmlNode* element)
@@ -156,6 +181,7 @@ void CStyleRegistry::ReadFont(const wxXmlNode* element)
         wxLogError("Font without name!");
         return;
     }
+    // A font cannot fail: a later element of the same name changes only the attributes that it names.
     std::unique_ptr<CFont>& font = m_fonts[name];
     if (!font)
         font = std::make_unique<CFont>();
@@ -171,26 +197,13 @@ void CStyleRegistry::ReadLed(const wxXmlNode* element, const CDir& dir)
         return;
     }
     const wxString folderName = element->GetAttribute("folder", wxString());
-    const CDir folder = dir.GetDir(folderName);
-    if (!IsValidDirectory(folder))
-    {
-        wxLogError("Failed to open directory for Led %s", folderName);
-        return;
-    }
-    const std::unique_ptr<wxXmlNode> index = LoadXmlFile(folder, "index.xml");
-    if (!index)
-    {
-        wxLogError("Failed to load index.xml for Led %s", id);
-        return;
-    }
-    std::unique_ptr<CLedStyle>& led = m_leds[id];
-    if (!led)
-        led = std::make_unique<CLedStyle>();
-    if (!led->Create(element, index.get(), folder))
-    {
-        wxLogError("Failed to create Led %s", id);
-        m_leds.erase(id);
-    }
+    const FolderMessages messages{wxString::Format("Failed to open directory for Led %s", folderName),
+                                  wxString::Format("Failed to load index.xml for Led %s", id),
+                                  "Failed to create Led %s"};
+    ReadFolderDefinition(m_leds, id, dir, folderName, messages,
+                         [element](CLedStyle& led, const wxXmlNode* index, const CDir& folder) {
+                             return led.Create(element, index, folder);
+                         });
 }
 
 void CStyleRegistry::ReadInfo(const wxXmlNode* element, const CDir& dir)

@@ -4,6 +4,7 @@
 #include <wx/xml/xml.h>
 
 #include "storage/xml_helpers.h"
+#include "theme/keyword.h"
 #include "theme/style_registry.h"
 
 bool CVuStyle::Create(const wxXmlNode* vu, const CDir& dir, const CStyleRegistry& registry)
@@ -34,26 +35,14 @@ bool CVuStyle::Create(const wxXmlNode* vu, const CDir& dir, const CStyleRegistry
 
 CLedStyle* CVuStyle::GetLed(const wxString& id) const
 {
-    auto found = m_leds.find(id);
-    if (found != m_leds.end())
-        return found->second.get();
-    wxLogError("Led %s does not exist", id);
-    return nullptr;
+    return FindLed(m_leds, id);
 }
 
 int CVuStyle::LabelPositionFromString(const wxString& text)
 {
-    static const struct
-    {
-        const char* name;
-        int position;
-    } kNames[] = {{"tl", LABEL_TOP_LEFT},        {"topleft", LABEL_TOP_LEFT},        {"tr", LABEL_TOP_RIGHT},
-                  {"topright", LABEL_TOP_RIGHT}, {"bl", LABEL_BOTTOM_LEFT},          {"bottomleft", LABEL_BOTTOM_LEFT},
-                  {"br", LABEL_BOTTOM_RIGHT},    {"bottomright", LABEL_BOTTOM_RIGHT}};
-    for (const auto& entry : kNames)
-    {
-        if (text.CmpNoCase(entry.name) == 0)
-            return entry.position;
-    }
-    return -1;
+    static const CKeyword kNames[] = {{"tl", LABEL_TOP_LEFT},     {"topleft", LABEL_TOP_LEFT},
+                                      {"tr", LABEL_TOP_RIGHT},    {"topright", LABEL_TOP_RIGHT},
+                                      {"bl", LABEL_BOTTOM_LEFT},  {"bottomleft", LABEL_BOTTOM_LEFT},
+                                      {"br", LABEL_BOTTOM_RIGHT}, {"bottomright", LABEL_BOTTOM_RIGHT}};
+    return FindKeyword(kNames, text, true);
 }
