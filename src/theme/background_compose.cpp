@@ -23,11 +23,14 @@ void PasteStretched(CImage& dest, const CImage& source, const wxRect& cell)
     dest.Paste(source.Scale(cell.width, cell.height, wxIMAGE_QUALITY_HIGH), cell.x, cell.y);
 }
 
+// The cell filled with copies of the source from its top-left corner. One band of the cell's width is tiled and
+// then pasted down the cell: the same pixels as tiling the whole cell first, without a cell-sized image.
 void PasteTiled(CImage& dest, const CImage& source, const wxRect& cell)
 {
-    CImage tiles(cell.width, cell.height);
-    tiles.Tile(source, 0);
-    dest.Paste(tiles, cell.x, cell.y);
+    CImage band(cell.width, std::min(source.GetHeight(), cell.height), false);  // Tile covers every pixel
+    band.Tile(source, 0);
+    for (int y = cell.y; y < cell.y + cell.height; y += band.GetHeight())
+        dest.Paste(band, cell.x, y, cell);
 }
 
 // Places a source along one axis of a cell: `along` is the cell's length on that axis and `sourceLength` the

@@ -3,6 +3,8 @@
 #include "theme/blend_row.h"
 
 #include <algorithm>
+#include <climits>
+#include <cstdlib>
 #include <cstring>
 
 namespace
@@ -18,15 +20,16 @@ struct Overlap
     int height = 0;
 };
 
-bool ClipToDestination(const wxImage& source, const wxImage& dest, int x, int y, Overlap& out)
+// Within `clip` (a rectangle of the destination) and the destination itself.
+bool ClipToDestination(const wxImage& source, const wxImage& dest, int x, int y, Overlap& out,
+                       const wxRect& clip = wxRect(0, 0, INT_MAX, INT_MAX))
 {
-    out.srcX = x < 0 ? -x : 0;
-    out.srcY = y < 0 ? -y : 0;
-    out.dstX = x < 0 ? 0 : x;
-    out.dstY = y < 0 ? 0 : y;
-    out.width = std::min(source.GetWidth() - out.srcX, dest.GetWidth() - out.dstX);
-    out.height = std::min(source.GetHeight() - out.srcY, dest.GetHeight() - out.dstY);
-    return out.width > 0 && out.height > 0;
+    const wxRect area = clip.Intersect(wxRect(dest.GetSize()));
+    const wxRect placed = wxRect(x, y, source.GetWidth(), source.GetHeight()).Intersect(area);
+    if (placed.IsEmpty())
+        return false;
+    out = {placed.x - x, placed.y - y, placed.x, placed.y, placed.width, placed.height};
+    return true;
 }
 
 // A source whose mask has been turned into alpha; shares the caller's data when there is nothing to turn.
@@ -97,11 +100,17 @@ wxImage CImage::ReadyFor(const wxImage& source)
 
 void CImage::Paste(const wxImage& source, int x, int y)
 {
+    if (IsOk())
+        Paste(source, x, y, wxRect(GetSize()));
+}
+
+void CImage::Paste(const wxImage& source, int x, int y, const wxRect& clip)
+{
     if (!IsOk() || !source.IsOk())
         return;
     const wxImage src = ReadyFor(source);
     Overlap o;
-    if (!ClipToDestination(src, *this, x, y, o))
+    if (!ClipToDestination(src, *this, x, y, o, clip))
         return;
     if (src.HasAlpha())
         BlendRows(src, *this, o);
@@ -149,10 +158,17 @@ void CImage::ClearAlpha(int width, int height)
     if (!IsOk())
         return;
     AllocExclusive();
-    if (!HasAlpha())
-        InitAlpha();
     const int w = std::min(width, GetWidth());
     const int h = std::min(height, GetHeight());
+    if (!HasAlpha() && w == GetWidth() && h == GetHeight())
+    {
+        // The whole image: a zeroed channel straight away instead of an opaque one that is then cleared.
+        SetMask(false);
+        SetAlpha(static_cast<unsigned char*>(calloc(static_cast<size_t>(w) * h, 1)));
+        return;
+    }
+    if (!HasAlpha())
+        InitAlpha();
     if (w <= 0 || h <= 0)
         return;
     unsigned char* alpha = GetAlpha();

@@ -5,11 +5,11 @@
 // a mask instead has the mask turned into alpha before it takes part in compositing. The drawing helpers keep their
 // bitmaps in caches owned by the caller, so a control that paints the same image again only blits.
 // GUI thread only.
+#include <wx/gdicmn.h>
 #include <wx/image.h>
 
 class wxBitmap;
 class wxDC;
-class wxRect;
 
 class CImage : public wxImage
 {
@@ -23,6 +23,8 @@ public:
     // Source alpha a over destination alpha A: a = 0 keeps the pixel, a = 255 or A = 0 takes the source, otherwise
     // each colour becomes floor(D * A/255 * (1 - a/255) + S * a/255 + 0.5) and the alpha min(A + a, 255).
     void Paste(const wxImage& source, int x, int y);
+    // The same, changing only pixels inside `clip` (a rectangle of this image).
+    void Paste(const wxImage& source, int x, int y, const wxRect& clip);
     // Copies the source's pixels without blending: the covered area becomes exactly the source, opaque when the
     // source has no alpha.
     void CopyFrom(const wxImage& source, int x, int y);

@@ -80,6 +80,18 @@ TEST(ImagePaste, ClipsAtEveryEdge)
             EXPECT_EQ(PixelAt(dest, x, y), PixelAt(before, x, y));
 }
 
+TEST(ImagePaste, ClippedPasteChangesOnlyTheRectangle)
+{
+    CImage dest = Solid(4, 4, 1, 1, 1);
+    dest.Paste(Numbered(), 0, 0, wxRect(1, 1, 5, 1));
+    EXPECT_EQ(PixelAt(dest, 1, 1), (Px{10, 10, 100, -1}));
+    EXPECT_EQ(PixelAt(dest, 2, 1), (Px{20, 10, 100, -1}));
+    EXPECT_EQ(PixelAt(dest, 3, 1), (Px{1, 1, 1, -1}));
+    EXPECT_EQ(PixelAt(dest, 0, 1), (Px{1, 1, 1, -1}));
+    EXPECT_EQ(PixelAt(dest, 1, 0), (Px{1, 1, 1, -1}));
+    EXPECT_EQ(PixelAt(dest, 1, 2), (Px{1, 1, 1, -1}));
+}
+
 TEST(ImagePaste, OpaqueSourceMakesCoveredAlphaOpaque)
 {
     CImage dest = Solid(3, 1, 0, 0, 0, 0);
