@@ -98,6 +98,25 @@ TEST(BackgroundCompose, WidefitCoversTheSizeAndCropsBothSides)
     EXPECT_EQ(PixelAt(image, 299, 150), kBlue);
 }
 
+TEST(BackgroundCompose, WidefitOfAThinStripScalesOnlyWhatShows)
+{
+    // Scaled whole, 2 x 20000 would become 100 x 1000000 (400 MB); the part that shows still covers everything,
+    // red above and blue below the middle.
+    CImage middle = Solid(2, 20000, 255, 0, 0);
+    middle.SetRGB(wxRect(0, 10000, 2, 10000), 0, 0, 255);
+    CBackground background;
+    background.SetSlot(CBackground::M, middle, CBackground::MODE_WIDEFIT);
+    const CImage image = Composed(background, 100, 100);
+    EXPECT_EQ(OpaqueAlong(image, 0, true), (Extent{0, 99}));
+    EXPECT_EQ(OpaqueAlong(image, 50, false), (Extent{0, 99}));
+    for (int y = 0; y < 100; ++y)
+    {
+        const Px p = PixelAt(image, 50, y);
+        EXPECT_NEAR(p.r + p.b, 255, 1) << y;
+        EXPECT_TRUE(y < 48 ? p.r > p.b : y > 51 ? p.b > p.r : true) << y << " " << p;
+    }
+}
+
 TEST(BackgroundCompose, RightMiddleEndsAtContentRightEdge)
 {
     CBackground background;
