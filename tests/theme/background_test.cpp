@@ -82,14 +82,21 @@ TEST(BackgroundCompose, FitScalesMiddleToWholeWidthAndCentresIt)
     EXPECT_EQ(PixelAt(image, 150, 150), kGreen);
 }
 
-TEST(BackgroundCompose, WidefitCoversTheSizeAndCropsBothSides)
+// A middle whose first half is red and second half blue (left and right, or top and bottom), widefit at a size.
+CImage WidefitHalves(int width, int height, bool sideBySide, int size)
 {
-    // Left half red, right half blue: scaled to 600 x 300 at (-150, 0) the halves meet at x = 150.
-    CImage middle = Solid(100, 50, 255, 0, 0);
-    middle.SetRGB(wxRect(50, 0, 50, 50), 0, 0, 255);
+    CImage middle = Solid(width, height, 255, 0, 0);
+    middle.SetRGB(sideBySide ? wxRect(width / 2, 0, width / 2, height) : wxRect(0, height / 2, width, height / 2), 0, 0,
+                  255);
     CBackground background;
     background.SetSlot(CBackground::M, middle, CBackground::MODE_WIDEFIT);
-    const CImage image = Composed(background, 300, 300);
+    return Composed(background, size, size);
+}
+
+TEST(BackgroundCompose, WidefitCoversTheSizeAndCropsBothSides)
+{
+    // Scaled to 600 x 300 at (-150, 0) the halves meet at x = 150.
+    const CImage image = WidefitHalves(100, 50, true, 300);
     EXPECT_EQ(OpaqueAlong(image, 0, true), (Extent{0, 299}));
     EXPECT_EQ(OpaqueAlong(image, 150, false), (Extent{0, 299}));
     EXPECT_EQ(PixelAt(image, 0, 150), kRed);
@@ -102,11 +109,7 @@ TEST(BackgroundCompose, WidefitOfAThinStripScalesOnlyWhatShows)
 {
     // Scaled whole, 2 x 20000 would become 100 x 1000000 (400 MB); the part that shows still covers everything,
     // red above and blue below the middle.
-    CImage middle = Solid(2, 20000, 255, 0, 0);
-    middle.SetRGB(wxRect(0, 10000, 2, 10000), 0, 0, 255);
-    CBackground background;
-    background.SetSlot(CBackground::M, middle, CBackground::MODE_WIDEFIT);
-    const CImage image = Composed(background, 100, 100);
+    const CImage image = WidefitHalves(2, 20000, false, 100);
     EXPECT_EQ(OpaqueAlong(image, 0, true), (Extent{0, 99}));
     EXPECT_EQ(OpaqueAlong(image, 50, false), (Extent{0, 99}));
     for (int y = 0; y < 100; ++y)
@@ -188,28 +191,23 @@ TEST(BackgroundCompose, CornersLargerThanSizeDoNotOverlapBackwards)
     EXPECT_EQ(PixelAt(image, 29, 29), kRed);
 }
 
-TEST(BackgroundCompose, EdgesWithoutLengthAreNotDrawn)
+TEST(BackgroundCompose, LeftEdgeFillsBetweenCornersAndIsNotDrawnWithoutLength)
 {
-    // The left edge is wider than the corners, so where it would be drawn stays visible.
-    for (const int height : {20, 15, 1})
+    // The edge is wider than the corners (5 wide, 10 high on top), so where it is drawn shows at x = 10.
+    const struct
+    {
+        int height;
+        int bottomCorner;
+        Extent drawn;
+    } cases[] = {{30, 4, {10, 25}}, {20, 10, {}}, {15, 10, {}}, {1, 10, {}}};
+    for (const auto& c : cases)
     {
         CBackground background;
         background.SetSlot(CBackground::TL, Solid(5, 10, 255, 0, 0), 0);
-        background.SetSlot(CBackground::BL, Solid(5, 10, 255, 0, 0), 0);
+        background.SetSlot(CBackground::BL, Solid(5, c.bottomCorner, 255, 0, 0), 0);
         background.SetSlot(CBackground::L, Solid(20, 3, 0, 255, 0), CBackground::MODE_STRETCH);
-        const CImage image = Composed(background, 30, height);
-        EXPECT_EQ(OpaqueAlong(image, 10, false), Extent{}) << height;
+        EXPECT_EQ(OpaqueAlong(Composed(background, 30, c.height), 10, false), c.drawn) << c.height;
     }
-}
-
-TEST(BackgroundCompose, LeftEdgeFillsBetweenCorners)
-{
-    CBackground background;
-    background.SetSlot(CBackground::TL, Solid(5, 10, 255, 0, 0), 0);
-    background.SetSlot(CBackground::BL, Solid(5, 4, 255, 0, 0), 0);
-    background.SetSlot(CBackground::L, Solid(20, 3, 0, 255, 0), CBackground::MODE_TILE);
-    const CImage image = Composed(background, 30, 30);
-    EXPECT_EQ(OpaqueAlong(image, 10, false), (Extent{10, 25}));
 }
 
 TEST(BackgroundCompose, CentredMiddleIsMeasuredFromImageCorner)
