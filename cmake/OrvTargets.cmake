@@ -25,8 +25,8 @@ function(orv_add_test name)
     endif()
     target_link_libraries(${name} PRIVATE ${arg_LIBS})
     add_test(NAME ${name} COMMAND ${name})
-    set_tests_properties(${name} PROPERTIES LABELS ${arg_LABEL} TIMEOUT ${arg_TIMEOUT}
-                         ENVIRONMENT "ORV_TEST_DATA=${PROJECT_SOURCE_DIR}/tests/data")
+    set_tests_properties(${name} PROPERTIES LABELS ${arg_LABEL} TIMEOUT ${arg_TIMEOUT} ENVIRONMENT
+        "ORV_TEST_DATA=${PROJECT_SOURCE_DIR}/tests/data;LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/support/lsan.supp")
 endfunction()
 
 # orv_add_bench(NAME SOURCES ... LIBS ...): a Google Benchmark program under bench/.
