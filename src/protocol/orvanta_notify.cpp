@@ -115,6 +115,12 @@ bool COrvantaNotify::RequestAndWait(const wxString& command, wxString* answer)
     return SendCommands(command) && WaitAnswer(command, answer);
 }
 
+size_t COrvantaNotify::GetPendingAnswerCount()
+{
+    std::lock_guard<std::mutex> guard(m_answerLock);
+    return m_answers.size();
+}
+
 void COrvantaNotify::DiscardLateAnswers()
 {
     std::lock_guard<std::mutex> guard(m_answerLock);

@@ -52,6 +52,8 @@ public:
 
     // How long WaitAnswer waits for a line; only tests shorten it. Any thread.
     void SetAnswerTimeout(int ms) { m_answerTimeout.store(ms); }
+    // Number of received lines that no waiter has taken yet. Any thread; takes the answer lock.
+    size_t GetPendingAnswerCount();
 
 protected:
     int Execute() override;
