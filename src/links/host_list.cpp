@@ -103,21 +103,20 @@ void CHostList::StartAll()
     }
 }
 
+// The threads are joined without the table lock: a join on the main thread hands the toolkit's GUI lock back and
+// takes it again, which must not happen inside a lock of ours.
 void CHostList::StopAll()
 {
-    std::lock_guard<std::mutex> guard(m_lock);
-    StopAllLocked();
-}
-
-void CHostList::StopAllLocked()
-{
     std::vector<CHost*> running;
-    for (auto& entry : m_hosts)
     {
-        if (!entry.second->IsRunning())
-            continue;
-        entry.second->RequestStop();
-        running.push_back(entry.second.get());
+        std::lock_guard<std::mutex> guard(m_lock);
+        for (auto& entry : m_hosts)
+        {
+            if (!entry.second->IsRunning())
+                continue;
+            entry.second->RequestStop();
+            running.push_back(entry.second.get());
+        }
     }
     for (CHost* host : running)
         host->FinishStop();
@@ -125,9 +124,13 @@ void CHostList::StopAllLocked()
 
 void CHostList::Clear()
 {
-    std::lock_guard<std::mutex> guard(m_lock);
-    StopAllLocked();
-    m_hosts.clear();
+    StopAll();
+    std::map<wxString, std::unique_ptr<CHost>> hosts;
+    {
+        std::lock_guard<std::mutex> guard(m_lock);
+        hosts.swap(m_hosts);
+    }
+    hosts.clear();
 }
 
 void CHostList::SetPollInterval(int ms)

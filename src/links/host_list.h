@@ -49,7 +49,6 @@ public:
 
 private:
     void LoadHost(const wxXmlNode* element);
-    void StopAllLocked();
 
     std::mutex m_lock;  // guards the fields below
     std::map<wxString, std::unique_ptr<CHost>> m_hosts;

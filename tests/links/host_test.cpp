@@ -146,6 +146,7 @@ TEST_F(HostTest, NotificationForAVariableNoLinkUsesIsDropped)
     LoadHost(m_device.Port());
     LinkedElement& gain = Link("<link variable='GAIN'/>");
     StartAndConnect();
+    ASSERT_TRUE(Shows(gain, "0.0"));
     m_device.Server().Broadcast("!OTHER=1\n!GAIN=2\n");
     EXPECT_TRUE(Shows(gain, "2"));
     EXPECT_TRUE(m_log.Contains("ORV Async [A]: OTHER=1 unexpected", LOG_VERBOSE4)) << m_log.Dump();
