@@ -91,8 +91,8 @@ void CHost::ReleaseAsync()
 
 CVariableRecord* CHost::FindRecord(const wxString& upperName)
 {
-    auto found = m_vars.find(upperName);
-    return found == m_vars.end() ? nullptr : found->second.get();
+    auto found = m_index.find(upperName);
+    return found == m_index.end() ? nullptr : found->second;
 }
 
 bool CHost::AddLink(const wxString& name, COrvLinkBase* link)
@@ -122,10 +122,12 @@ bool CHost::AttachLink(const wxString& name, COrvLinkBase* link)
     CVariableRecord& record = *created;
     record.m_links.push_back(link);
     link->OnNoValue();
-    m_vars.emplace(key, std::move(created));
+    m_vars.emplace_back(key, std::move(created));
+    m_index.emplace(key, &record);
     if (LinkVariable(name, record))
         return true;
-    m_vars.erase(key);
+    m_index.erase(key);
+    m_vars.pop_back();
     wxLogError("Can not get variable '%s' value", name);
     return false;
 }
@@ -143,24 +145,30 @@ bool CHost::RemoveLink(const wxString& name, COrvLinkBase* link)
 
 void CHost::OnAsync(const wxString& line)
 {
-    if (line.StartsWith("LOGOUT "))
+    static const wxString kLogout = wxS("LOGOUT ");
+    if (line.StartsWith(kLogout))
     {
-        wxLogWarning("Host %s has disconnected %s", m_alias, line.Mid(7));
+        wxLogWarning("Host %s has disconnected %s", m_alias, line.Mid(kLogout.length()));
         InvalidateAll();
         std::lock_guard<std::recursive_mutex> guard(m_connectionLock);
         m_channel.GetClient().Disconnect();
         return;
     }
-    const int equals = line.Find('=');
-    const wxString name = equals == wxNOT_FOUND ? line : line.Left(equals);
+    // Every change of every subscribed variable comes through here: no more copies than needed.
+    const size_t equals = line.find('=');
+    wxString key(line, 0, equals == wxString::npos ? line.length() : equals);
+    key.MakeUpper();
     std::lock_guard<std::mutex> guard(m_varsLock);
-    CVariableRecord* record = FindRecord(name.Upper());
+    CVariableRecord* record = FindRecord(key);
     if (!record)
     {
-        LogVerbose4("ORV Async [%s]: %s unexpected", m_alias, line);
+        LogVerbose4(wxS("ORV Async [%s]: %s unexpected"), m_alias, line);
         return;
     }
-    record->m_value = equals == wxNOT_FOUND ? wxString() : line.Mid(equals + 1);
+    if (equals == wxString::npos)
+        record->m_value.clear();
+    else
+        record->m_value.assign(line, equals + 1, wxString::npos);
     record->m_hasValue = true;
     record->NotifyChange();
 }

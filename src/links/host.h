@@ -12,12 +12,13 @@
 // answer locks. Links are notified with the variables lock held and must neither block nor call back into the host.
 #include <chrono>
 #include <cstdint>
-#include <map>
 #include <memory>
 #include <mutex>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
+#include <wx/hashmap.h>
 #include <wx/object.h>
 #include <wx/string.h>
 
@@ -107,8 +108,14 @@ private:
     };
 
     using Clock = std::chrono::steady_clock;
-    // A poll-mode variable and its upper-cased name.
-    using PollList = std::vector<std::pair<CVariableRecord*, wxString>>;
+    // The variables a poll cycle reads: built once after every change of the subscriptions and shared, never
+    // changed, by the cycles that use it.
+    struct CPollList
+    {
+        std::vector<CVariableRecord*> m_records;
+        std::vector<wxString> m_names;  // upper-cased, one per record
+        wxString m_batch;               // the read commands of all of them
+    };
 
     bool IsUsable();
     Session OpenSession();
@@ -122,8 +129,8 @@ private:
     void DropSession(std::uint64_t session);
     void HoldAsync();
     void ReleaseAsync();
-    bool TakePollList(PollList& list, wxString& batch);
-    void ApplyPollAnswers(const PollList& list, const std::vector<wxString>& answers, bool sent);
+    std::shared_ptr<const CPollList> TakePollList();
+    void ApplyPollAnswers(const CPollList& list, const std::vector<wxString>& answers, bool sent);
     bool ExchangeBatch(const wxString& batch, const std::vector<wxString>& names, std::vector<wxString>& answers,
                        std::uint64_t& session);
     bool ApplyWriteAnswers(const std::vector<CVariableRecord*>& records, const std::vector<wxString>& names,
@@ -146,10 +153,11 @@ private:
     std::mutex m_holdLock;  // guards m_holdCount; taken before the variables lock
     int m_holdCount = 0;    // threads holding asynchronous lines back
 
-    std::mutex m_varsLock;                                        // guards the fields below and every record
-    std::map<wxString, std::unique_ptr<CVariableRecord>> m_vars;  // by upper-cased name
-    PollList m_pollList;
-    wxString m_pollBatch;
+    std::mutex m_varsLock;  // guards the fields below and every record
+    // The records with their upper-cased names, in the order they were created, and an index by that name.
+    std::vector<std::pair<wxString, std::unique_ptr<CVariableRecord>>> m_vars;
+    std::unordered_map<wxString, CVariableRecord*, wxStringHash, wxStringEqual> m_index;
+    std::shared_ptr<const CPollList> m_pollList;  // null until the next cycle builds it
 
     std::atomic<bool> m_stop{false};
     std::atomic<int> m_pollInterval{kInitialPollIntervalMs};

@@ -135,8 +135,7 @@ bool CHost::LinkVariable(const wxString& name, CVariableRecord& record)
     std::lock_guard<std::recursive_mutex> guard(m_connectionLock);
     if (!IsUsable())
         return true;  // subscribed by the next ConnectHost
-    m_pollList.clear();
-    m_pollBatch.clear();
+    m_pollList.reset();
     record.m_linked = false;
     record.m_pollMode = true;
     record.m_hasValue = false;

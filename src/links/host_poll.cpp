@@ -6,18 +6,14 @@ void CHost::Poll()
 {
     if (!EnsureConnected(true))
         return;
-    PollList list;
-    wxString batch;
-    if (!TakePollList(list, batch))
+    const std::shared_ptr<const CPollList> list = TakePollList();
+    if (!list)
         return;
-    std::vector<wxString> names;
-    for (const auto& entry : list)
-        names.push_back(entry.second);
     std::vector<wxString> answers;
     std::uint64_t session;
-    const bool sent = ExchangeBatch(batch, names, answers, session);
-    ApplyPollAnswers(list, answers, sent);
-    if (sent && answers.size() < list.size())
+    const bool sent = ExchangeBatch(list->m_batch, list->m_names, answers, session);
+    ApplyPollAnswers(*list, answers, sent);
+    if (sent && answers.size() < list->m_names.size())
         DropSession(session);
 }
 
@@ -30,6 +26,7 @@ bool CHost::ExchangeBatch(const wxString& batch, const std::vector<wxString>& na
     session = m_channel.GetClient().LoggedInConnection();
     if (!m_channel.SendCommands(batch))
         return false;
+    answers.reserve(names.size());
     for (const wxString& name : names)
     {
         wxString answer;
@@ -40,52 +37,52 @@ bool CHost::ExchangeBatch(const wxString& batch, const std::vector<wxString>& na
     return true;
 }
 
-// A copy of the poll list and its batch, built once after every change of the subscriptions. False when no
-// variable is in poll mode.
-bool CHost::TakePollList(PollList& list, wxString& batch)
+// The poll list, built when the subscriptions have changed since the last cycle; null when no variable is in poll
+// mode.
+std::shared_ptr<const CHost::CPollList> CHost::TakePollList()
 {
     std::lock_guard<std::mutex> guard(m_varsLock);
-    if (m_pollList.empty())
+    if (!m_pollList)
     {
-        m_pollBatch.clear();
+        auto list = std::make_shared<CPollList>();
         for (const auto& entry : m_vars)
         {
             if (!entry.second->m_linked || !entry.second->m_pollMode)
                 continue;
-            m_pollList.emplace_back(entry.second.get(), entry.first);
-            m_pollBatch += entry.first + "?\n";
+            list->m_records.push_back(entry.second.get());
+            list->m_names.push_back(entry.first);
+            list->m_batch += entry.first + "?\n";
         }
+        m_pollList = std::move(list);
     }
-    if (m_pollList.empty())
-        return false;
-    list = m_pollList;
-    batch = m_pollBatch;
-    return true;
+    if (m_pollList->m_records.empty())
+        return nullptr;
+    return m_pollList;
 }
 
 // Applies the answers read, in list order; the first variable without an answer loses its value.
-void CHost::ApplyPollAnswers(const PollList& list, const std::vector<wxString>& answers, bool sent)
+void CHost::ApplyPollAnswers(const CPollList& list, const std::vector<wxString>& answers, bool sent)
 {
     std::lock_guard<std::mutex> guard(m_varsLock);
     if (!sent)
     {
         LogVerbose4("Poll for %s failed", m_alias);
-        for (const auto& entry : list)
-            entry.first->Invalidate();
+        for (CVariableRecord* record : list.m_records)
+            record->Invalidate();
         return;
     }
     for (std::size_t i = 0; i < answers.size(); ++i)
     {
-        CVariableRecord& record = *list[i].first;
+        CVariableRecord& record = *list.m_records[i];
         if (record.m_hasValue && record.m_value == answers[i])
             continue;
         record.m_value = answers[i];
         record.m_hasValue = true;
         record.NotifyChange();
     }
-    if (answers.size() < list.size())
+    if (answers.size() < list.m_records.size())
     {
-        CVariableRecord& failed = *list[answers.size()].first;
+        CVariableRecord& failed = *list.m_records[answers.size()];
         LogVerbose4("Poll for %s failed", failed.m_displayName);
         failed.Invalidate();
     }

@@ -5,12 +5,16 @@
 
 void CVariableRecord::NotifyChange() const
 {
+    // Every value change of every variable passes here: the trace costs nothing unless the log lets it through.
+    const bool trace = wxLog::IsLevelEnabled(LOG_VERBOSE5, wxString());
     if (!m_hasValue)
     {
-        LogVerbose5("ORV change for %s no value", m_displayName);
+        if (trace)
+            LogVerbose5(wxS("ORV change for %s no value"), m_displayName);
         return;
     }
-    LogVerbose5("ORV change for %s to %s", m_displayName, m_value);
+    if (trace)
+        LogVerbose5(wxS("ORV change for %s to %s"), m_displayName, m_value);
     for (COrvLinkBase* link : m_links)
         link->OnValue(m_value);
 }
