@@ -1,10 +1,6 @@
 // CLinkSet::SetValue(1) on 10 variables over 2 hosts (two jobs, two workers, one batch each), beside a
 // single-variable round trip through one of the hosts, in the same run.
-#include <benchmark/benchmark.h>
-
 #include <cstdio>
-
-#include <wx/init.h>
 
 #include "links/host.h"
 #include "links/host_list.h"
@@ -58,10 +54,7 @@ BENCHMARK(SetValueOnTwoHosts)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    wxInitializer toolkit;
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+    RunBenchmarks(argc, argv);
     std::printf("\nSetValue(1) on 10 variables over 2 hosts (median of %d): %.1f us\n", kActions, g_action);
     std::printf("Single-variable round trip (median of %d):               %.1f us\n", kRoundTrips, g_roundTrip);
     if (g_roundTrip > 0)

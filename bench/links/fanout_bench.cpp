@@ -4,15 +4,11 @@
 // once with the toolkit's log level at info (the value-change trace is not formatted), once at its maximum (every
 // change is formatted for the log target, which drops it, as the program's log target does below -vvvvv).
 //
-// --flood_seconds=N sets how long each flood is measured (default 3).
-#include <benchmark/benchmark.h>
-
+// The environment variable ORV_FLOOD_SECONDS sets how long each flood is measured (default 3 s).
 #include <atomic>
 #include <cstdio>
-#include <cstring>
+#include <cstdlib>
 #include <thread>
-
-#include <wx/init.h>
 
 #include "links/host.h"
 #include "links/host_list.h"
@@ -113,20 +109,9 @@ BENCHMARK(LinkCallbacks)->Arg(0)->Arg(1)->Iterations(1)->Unit(benchmark::kSecond
 
 int main(int argc, char** argv)
 {
-    for (int i = 1; i < argc; ++i)
-    {
-        if (std::strncmp(argv[i], "--flood_seconds=", 16) == 0)
-        {
-            g_floodSeconds = std::atof(argv[i] + 16);
-            std::memmove(argv + i, argv + i + 1, sizeof(char*) * static_cast<std::size_t>(argc - i));
-            --argc;
-            --i;
-        }
-    }
-    wxInitializer toolkit;
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+    if (const char* seconds = std::getenv("ORV_FLOOD_SECONDS"))
+        g_floodSeconds = std::atof(seconds);
+    RunBenchmarks(argc, argv);
     std::printf("\nFan-out over %d subscribed variables, %.0f s of flood each:\n", kVariables, g_floodSeconds);
     std::printf("  notification channel to a bare handler (reference): %.0f lines/s\n", g_channelRate);
     const char* const modes[] = {"trace off", "trace formatted"};

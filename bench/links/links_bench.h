@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include <benchmark/benchmark.h>
+#include <wx/init.h>
 #include <wx/log.h>
 #include <wx/sstream.h>
 #include <wx/xml/xml.h>
@@ -65,4 +67,13 @@ inline double MedianMicros(int runs, const std::function<bool()>& action)
     }
     std::nth_element(samples.begin(), samples.begin() + runs / 2, samples.end());
     return samples[static_cast<std::size_t>(runs / 2)];
+}
+
+// Runs the registered benchmarks with the toolkit initialised; the caller prints its figures afterwards.
+inline void RunBenchmarks(int argc, char** argv)
+{
+    wxInitializer toolkit;
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
 }

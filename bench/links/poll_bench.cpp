@@ -1,11 +1,7 @@
 // One poll cycle of 500 poll-mode variables of one host, beside a single-variable round trip through the same
 // host, in the same run. The host's thread is not started: the benchmark runs the cycles itself. For scale, a raw
 // TCP client sends the same batch of reads to the same device and reads the answers (the floor of a cycle).
-#include <benchmark/benchmark.h>
-
 #include <cstdio>
-
-#include <wx/init.h>
 
 #include "links/host.h"
 #include "links/host_list.h"
@@ -87,10 +83,7 @@ BENCHMARK(PollCycle)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    wxInitializer toolkit;
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+    RunBenchmarks(argc, argv);
     std::printf("\nPoll cycle of %d poll-mode variables (median of %d):  %.1f us\n", kVariables, kCycles, g_cycle);
     std::printf("Single-variable round trip (median of %d):          %.1f us\n", kRoundTrips, g_roundTrip);
     std::printf("Raw client, the same batch (floor, median of %d):    %.1f us\n", kCycles, g_rawBatch);

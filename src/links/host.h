@@ -124,6 +124,7 @@ private:
     void SubscribeAll();
     bool LinkVariable(const wxString& name, CVariableRecord& record);
     bool ReadPollVariable(const wxString& name, CVariableRecord& record, std::uint64_t session);
+    bool LinkLost(CVariableRecord& record, std::uint64_t session);
     bool AttachLink(const wxString& name, COrvLinkBase* link);
     CVariableRecord* FindRecord(const wxString& upperName);
     void DropSession(std::uint64_t session);

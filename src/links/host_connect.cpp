@@ -144,9 +144,7 @@ bool CHost::LinkVariable(const wxString& name, CVariableRecord& record)
     if (!m_channel.RequestAndWait(name + "!", &answer))
     {
         LogVerbose4("[%s] LinkVariable for %s failed", m_alias, name);
-        record.Invalidate();
-        DropSession(session);
-        return false;
+        return LinkLost(record, session);
     }
     if (!answer.StartsWith("*"))
     {
@@ -164,9 +162,7 @@ bool CHost::ReadPollVariable(const wxString& name, CVariableRecord& record, std:
     if (!m_channel.RequestAndWait(name + "?", &answer))
     {
         LogVerbose4("[%s] LinkVariable (poll) for %s failed", m_alias, name);
-        record.Invalidate();
-        DropSession(session);
-        return false;
+        return LinkLost(record, session);
     }
     if (answer.StartsWith("*"))
     {
@@ -181,6 +177,14 @@ bool CHost::ReadPollVariable(const wxString& name, CVariableRecord& record, std:
     record.m_linked = true;
     record.NotifyChange();
     return true;
+}
+
+// A subscription exchange failed in transport: the variable has no value and the session is given up. False.
+bool CHost::LinkLost(CVariableRecord& record, std::uint64_t session)
+{
+    record.Invalidate();
+    DropSession(session);
+    return false;
 }
 
 // Ends the session after a failed exchange, unless another thread has already replaced it by a new one.

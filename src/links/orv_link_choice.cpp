@@ -131,6 +131,8 @@ int COrvLinkChoice::Init(wxXmlNode* element)
     return lastRead ? 1 : -1;
 }
 
+// 1 with the first choice whose test holds; 0 when none holds (reported here); negative when a test could not be
+// evaluated.
 int COrvLinkChoice::Select(const CChoice*& selected) const
 {
     for (const auto& choice : m_choices)
@@ -144,36 +146,27 @@ int COrvLinkChoice::Select(const CChoice*& selected) const
             return 1;
         }
     }
+    wxLogError("Link Choice has no valid choice !");
     return 0;
 }
 
 int COrvLinkChoice::GetValue(wxString& value)
 {
+    value.clear();
     const CChoice* choice = nullptr;
     const int selected = Select(choice);
-    if (selected < 0)
-        return -1;
-    if (selected == 0)
-    {
-        wxLogError("Link Choice has no valid choice !");
-        value.clear();
-        return 0;
-    }
+    if (selected <= 0)
+        return selected < 0 ? -1 : 0;
     return CLinkSet::GetValueString(choice->m_results, value) < 0 ? -1 : 1;
 }
 
 int COrvLinkChoice::GetInt(int& value)
 {
+    value = 0;
     const CChoice* choice = nullptr;
     const int selected = Select(choice);
-    if (selected < 0)
-        return -1;
-    value = 0;
-    if (selected == 0)
-    {
-        wxLogError("Link Choice has no valid choice !");
-        return 0;
-    }
+    if (selected <= 0)
+        return selected < 0 ? -1 : 0;
     if (!choice->m_results.empty() && choice->m_results.front()->GetInt(value) < 0)
         return -1;
     return 1;
@@ -181,16 +174,11 @@ int COrvLinkChoice::GetInt(int& value)
 
 int COrvLinkChoice::GetBool(bool& value)
 {
+    value = false;
     const CChoice* choice = nullptr;
     const int selected = Select(choice);
-    if (selected < 0)
-        return -1;
-    value = false;
-    if (selected == 0)
-    {
-        wxLogError("Link Choice has no valid choice !");
-        return 0;
-    }
+    if (selected <= 0)
+        return selected < 0 ? -1 : 0;
     value = true;
     for (COrvLinkBase* link : choice->m_results)
     {

@@ -66,7 +66,6 @@ public:
     int GetBool(bool& value) override;
 
 private:
-    // The first choice whose test holds: 1 with the choice, 0 when none holds, negative on error.
     int Select(const CChoice*& selected) const;
 
     std::vector<std::unique_ptr<CChoice>> m_choices;

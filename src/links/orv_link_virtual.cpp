@@ -1,5 +1,15 @@
 #include "links/orv_link_virtual.h"
 
+namespace
+{
+// What a computed link answers to the device queries other than the range.
+bool NoDeviceAnswer(wxString& text)
+{
+    text = "none";
+    return true;
+}
+}  // namespace
+
 bool COrvLinkVirtual::GetRange(wxString& text)
 {
     text.clear();
@@ -8,24 +18,20 @@ bool COrvLinkVirtual::GetRange(wxString& text)
 
 bool COrvLinkVirtual::GetChannels(wxString& text)
 {
-    text = "none";
-    return true;
+    return NoDeviceAnswer(text);
 }
 
 bool COrvLinkVirtual::GetDims(wxString& text)
 {
-    text = "none";
-    return true;
+    return NoDeviceAnswer(text);
 }
 
 bool COrvLinkVirtual::GetLogScale(wxString& text)
 {
-    text = "none";
-    return true;
+    return NoDeviceAnswer(text);
 }
 
 bool COrvLinkVirtual::GetStep(wxString& text)
 {
-    text = "none";
-    return true;
+    return NoDeviceAnswer(text);
 }

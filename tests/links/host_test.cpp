@@ -32,32 +32,21 @@ const char kVariables[] =
     "LEVEL -20 poll\n"
     "TEMP 41 poll readonly\n";
 
-// One host "A" with a short poll interval and answer wait, and links read from small documents. The links go
-// before the hosts, the hosts before the log.
-class HostTest : public testing::Test
+// One host "A" with a short poll interval and answer wait, and links read from small documents.
+class HostTest : public linktest::LinkSetsTest
 {
 protected:
-    ~HostTest() override
-    {
-        m_elements.clear();
-        m_hosts.Clear();
-    }
-
     void LoadHost(int port, const std::string& attributes = std::string())
     {
-        auto hosts = ParseXml("<hosts><host alias='A' host='127.0.0.1' port='" + std::to_string(port) + "' " +
-                              attributes + "/></hosts>");
-        m_hosts.Load(hosts.get());
+        LoadHosts("<hosts><host alias='A' host='127.0.0.1' port='" + std::to_string(port) + "' " + attributes +
+                  "/></hosts>");
         m_hosts.SetPollInterval(20);
         Host().SetAnswerTimeout(300);
     }
     CHost& Host() { return *m_hosts.FindHost("A"); }
     LinkedElement& Link(const std::string& links, int expected = 0)
     {
-        m_documents.push_back(ParseXml("<button host='A'>" + links + "</button>"));
-        m_elements.push_back(std::make_unique<LinkedElement>(&m_hosts));
-        EXPECT_EQ(m_elements.back()->Init(m_documents.back().get()), expected) << links << "\n" << m_log.Dump();
-        return *m_elements.back();
+        return Read("<button host='A'>" + links + "</button>", expected);
     }
     bool Shows(LinkedElement& element, const std::string& text)
     {
@@ -70,11 +59,7 @@ protected:
         ASSERT_TRUE(m_log.WaitFor("Host A connected !")) << m_log.Dump();
     }
 
-    orvtest::LogCapture m_log;
     Simulator m_device{kVariables};
-    CHostList m_hosts;
-    std::vector<std::unique_ptr<wxXmlNode>> m_documents;
-    std::vector<std::unique_ptr<LinkedElement>> m_elements;
 };
 
 TEST_F(HostTest, SubscribedVariableFollowsTheDevice)

@@ -21,34 +21,17 @@ using orvtest::WaitUntil;
 
 // Link sets over hosts with a short answer wait; the hosts' threads run only where a test starts them (without
 // them, the first write connects).
-class JobTest : public testing::Test
+class JobTest : public linktest::LinkSetsTest
 {
 protected:
-    ~JobTest() override
+    void LoadPorts(const std::vector<std::pair<std::string, int>>& hosts)
     {
-        m_elements.clear();
-        m_hosts.Clear();
-    }
-    void LoadHosts(const std::vector<std::pair<std::string, int>>& hosts)
-    {
-        auto element = ParseXml(linktest::HostsXml(hosts));
-        m_hosts.Load(element.get());
+        LoadHosts(linktest::HostsXml(hosts));
         m_hosts.SetPollInterval(20);
         for (const auto& host : hosts)
             m_hosts.FindHost(host.first)->SetAnswerTimeout(300);
     }
-    LinkedElement& Read(const std::string& links)
-    {
-        m_documents.push_back(ParseXml("<button>" + links + "</button>"));
-        m_elements.push_back(std::make_unique<LinkedElement>(&m_hosts));
-        EXPECT_EQ(m_elements.back()->Init(m_documents.back().get()), 0) << links << "\n" << m_log.Dump();
-        return *m_elements.back();
-    }
-
-    orvtest::LogCapture m_log;
-    CHostList m_hosts;
-    std::vector<std::unique_ptr<wxXmlNode>> m_documents;
-    std::vector<std::unique_ptr<LinkedElement>> m_elements;
+    LinkedElement& Read(const std::string& links) { return ReadLinks(links); }
 };
 
 TEST_F(JobTest, EachHostGetsItsWritesInOneBatch)
@@ -67,7 +50,7 @@ TEST_F(JobTest, EachHostGetsItsWritesInOneBatch)
     second.Reply("FORCEREPLY", "OK").Reply("LOGIN guest,guest", "OK").Reply("B1!", "OK").Reply("B1=5", "5");
     first.Start();
     second.Start();
-    LoadHosts({{"A", first.Port()}, {"B", second.Port()}});
+    LoadPorts({{"A", first.Port()}, {"B", second.Port()}});
     LinkedElement& element = Read(
         "<link host='A' variable='a1' value='1'/><link host='B' variable='B1' value='5'/>"
         "<link host='A' variable='A2' value='on'/>");
@@ -89,7 +72,7 @@ const char kVariables[] =
 TEST_F(JobTest, SequenceStopsAtItsFirstFailure)
 {
     Simulator device(kVariables);
-    LoadHosts({{"A", device.Port()}});
+    LoadPorts({{"A", device.Port()}});
     LinkedElement& element = Read(
         "<seq><link host='A' variable='S1' value='1'/><link host='A' variable='S2' value='1'/>"
         "<link host='A' variable='S3' value='1'/></seq>");
@@ -102,7 +85,7 @@ TEST_F(JobTest, SequenceStopsAtItsFirstFailure)
 TEST_F(JobTest, DynamicValueIsReadAtEachPressAndTextIsWrittenAsGiven)
 {
     Simulator device(kVariables);
-    LoadHosts({{"A", device.Port()}});
+    LoadPorts({{"A", device.Port()}});
     m_hosts.StartAll();
     LinkedElement& element = Read(
         "<link host='A' variable='DST' value='1'><dynvalue><link host='A' variable='SRC'/></dynvalue></link>"
@@ -133,7 +116,7 @@ TEST_F(JobTest, DynamicValueIsReadAtEachPressAndTextIsWrittenAsGiven)
 TEST_F(JobTest, UnreadableDynamicValueIsWrittenEmpty)
 {
     Simulator device(kVariables);
-    LoadHosts({{"A", device.Port()}});
+    LoadPorts({{"A", device.Port()}});
     LinkedElement& element =
         Read("<link host='A' variable='DST' value='1'><dynvalue><link host='A' variable='SRC'/></dynvalue></link>");
     // The host thread is not running: SRC has no value yet, and the write connects first.

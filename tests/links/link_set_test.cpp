@@ -20,7 +20,7 @@ using linktest::LinkedElement;
 using linktest::ParseXml;
 
 // Two hosts whose port has no listener: a write that reached a worker would fail at once and say so in the log.
-class LinkSetTest : public testing::Test
+class LinkSetTest : public linktest::LinkSetsTest
 {
 protected:
     LinkSetTest()
@@ -30,21 +30,9 @@ protected:
             orvtest::ScriptedPeer gone;
             port = gone.Port();
         }
-        auto hosts = ParseXml(linktest::HostsXml({{"A", port}, {"B", port}}));
-        m_hosts.Load(hosts.get());
+        LoadHosts(linktest::HostsXml({{"A", port}, {"B", port}}));
     }
-    LinkedElement& Read(const std::string& children, int expected = 0)
-    {
-        m_documents.push_back(ParseXml("<button>" + children + "</button>"));
-        m_elements.push_back(std::make_unique<LinkedElement>(&m_hosts));
-        EXPECT_EQ(m_elements.back()->Init(m_documents.back().get()), expected) << children << "\n" << m_log.Dump();
-        return *m_elements.back();
-    }
-
-    orvtest::LogCapture m_log;
-    CHostList m_hosts;
-    std::vector<std::unique_ptr<wxXmlNode>> m_documents;
-    std::vector<std::unique_ptr<LinkedElement>> m_elements;
+    LinkedElement& Read(const std::string& links, int expected = 0) { return ReadLinks(links, expected); }
 };
 
 TEST_F(LinkSetTest, InitTellsWhetherTheElementHasLinks)

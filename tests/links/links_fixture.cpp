@@ -69,6 +69,30 @@ std::string LinkedElement::Text() const
     return std::string(text.utf8_str());
 }
 
+LinkSetsTest::~LinkSetsTest()
+{
+    m_elements.clear();
+    m_hosts.Clear();
+}
+
+void LinkSetsTest::LoadHosts(const std::string& document)
+{
+    auto hosts = ParseXml(document);
+    ASSERT_NE(hosts, nullptr) << document;
+    m_hosts.Load(hosts.get());
+}
+
+LinkedElement& LinkSetsTest::Read(const std::string& document, int expected)
+{
+    m_documents.push_back(ParseXml(document));
+    wxXmlNode* root = m_documents.back().get();
+    EXPECT_NE(root, nullptr) << document;
+    wxXmlNode* button = FindElement(root, "button");
+    m_elements.push_back(std::make_unique<LinkedElement>(&m_hosts));
+    EXPECT_EQ(m_elements.back()->Init(button ? button : root), expected) << document << "\n" << m_log.Dump();
+    return *m_elements.back();
+}
+
 std::string ValueOf(COrvLinkBase* link)
 {
     wxString value;

@@ -8,11 +8,14 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
 #include <wx/xml/xml.h>
 
 #include "device_server.h"
+#include "links/host_list.h"
 #include "links/link_set.h"
 #include "links/link_target.h"
+#include "support/log_capture.h"
 
 class COrvLinkBase;
 
@@ -59,6 +62,28 @@ public:
 private:
     RecordingTarget m_target;
     CLinkSet m_set;
+};
+
+// Link sets read from small documents over a table of hosts. The link sets go before the hosts, the hosts before
+// the log.
+class LinkSetsTest : public testing::Test
+{
+protected:
+    ~LinkSetsTest() override;
+    // Loads the hosts of a `hosts` document.
+    void LoadHosts(const std::string& document);
+    // Reads the first `button` of the document (else its root) into a new link set; Init must give `expected`.
+    LinkedElement& Read(const std::string& document, int expected = 0);
+    // Reads links given as the children of a `button`.
+    LinkedElement& ReadLinks(const std::string& links, int expected = 0)
+    {
+        return Read("<button>" + links + "</button>", expected);
+    }
+
+    orvtest::LogCapture m_log;
+    CHostList m_hosts;
+    std::vector<std::unique_ptr<wxXmlNode>> m_documents;
+    std::vector<std::unique_ptr<LinkedElement>> m_elements;
 };
 
 // The value of a link as text, or "<none>".

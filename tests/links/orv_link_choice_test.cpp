@@ -79,28 +79,13 @@ TEST(LogicNode, EmptyAndIsTrueEmptyOrIsFalse)
     EXPECT_EQ(Node(Node::kOr).Evaluate(), 0);
 }
 
-// Choice links over two hosts that are never started; values are handed in as the device would send them.
-class ChoiceLink : public testing::Test
+// Choice links over a host that is never started; values are handed in as the device would send them.
+class ChoiceLink : public linktest::LinkSetsTest
 {
 protected:
-    ChoiceLink()
-    {
-        auto hosts = ParseXml("<hosts><host alias='A'/></hosts>");
-        m_hosts.Load(hosts.get());
-    }
-    LinkedElement& Read(const std::string& links, int expected = 0)
-    {
-        m_documents.push_back(ParseXml("<button>" + links + "</button>"));
-        m_elements.push_back(std::make_unique<LinkedElement>(&m_hosts));
-        EXPECT_EQ(m_elements.back()->Init(m_documents.back().get()), expected) << links << "\n" << m_log.Dump();
-        return *m_elements.back();
-    }
+    ChoiceLink() { LoadHosts("<hosts><host alias='A'/></hosts>"); }
+    LinkedElement& Read(const std::string& links, int expected = 0) { return ReadLinks(links, expected); }
     void Deliver(const char* line) { m_hosts.FindHost("A")->OnAsync(line); }
-
-    orvtest::LogCapture m_log;
-    CHostList m_hosts;
-    std::vector<std::unique_ptr<wxXmlNode>> m_documents;
-    std::vector<std::unique_ptr<LinkedElement>> m_elements;
 };
 
 TEST_F(ChoiceLink, FirstChoiceWhoseTestHoldsGivesTheValue)

@@ -14,35 +14,16 @@ using linktest::LinkedElement;
 using linktest::ParseXml;
 
 // Two hosts that are never started: links attach to them, values are handed in as the device would send them.
-class VariableLink : public testing::Test
+class VariableLink : public linktest::LinkSetsTest
 {
 protected:
-    VariableLink()
-    {
-        auto hosts = ParseXml("<hosts><host alias='A'/><host alias='B'/></hosts>");
-        m_hosts.Load(hosts.get());
-    }
+    VariableLink() { LoadHosts("<hosts><host alias='A'/><host alias='B'/></hosts>"); }
 
-    // Reads the first `button` of the document into a new link set.
-    LinkedElement& Read(const std::string& document, int expected = 0)
-    {
-        m_documents.push_back(ParseXml(document));
-        wxXmlNode* button = FindElement(m_documents.back().get(), "button");
-        EXPECT_NE(button, nullptr) << document;
-        m_elements.push_back(std::make_unique<LinkedElement>(&m_hosts));
-        EXPECT_EQ(m_elements.back()->Init(button), expected) << document << "\n" << m_log.Dump();
-        return *m_elements.back();
-    }
     COrvLinkVar* Variable(LinkedElement& element, std::size_t index = 0)
     {
         return dynamic_cast<COrvLinkVar*>(element.Link(index));
     }
     void Deliver(const char* host, const char* line) { m_hosts.FindHost(host)->OnAsync(line); }
-
-    orvtest::LogCapture m_log;
-    CHostList m_hosts;
-    std::vector<std::unique_ptr<wxXmlNode>> m_documents;
-    std::vector<std::unique_ptr<LinkedElement>> m_elements;  // destroyed before the hosts
 };
 
 TEST_F(VariableLink, AttributesAreInheritedFromPanelAndGroup)
