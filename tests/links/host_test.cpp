@@ -113,6 +113,25 @@ TEST_F(HostTest, MixedCaseNamesShareOneRecordSubscribedInUpperCase)
     EXPECT_EQ(std::count(received.begin(), received.end(), "Gain!"), 0);
 }
 
+// A notification that comes while a new variable is being subscribed must not hold up the subscription's answer
+// (the receive thread would otherwise wait for the variables lock that the subscribing thread holds).
+TEST_F(HostTest, NotificationDuringANewSubscriptionIsDeliveredAfterIt)
+{
+    ScriptedPeer peer;
+    peer.Reply("FORCEREPLY", "OK").Reply("LOGIN guest,guest", "OK").Reply("A!", "OK").Expect("B!").Send("!A=5\nOK\n");
+    peer.Start();
+    LoadHost(peer.Port());
+    LinkedElement& first = Link("<link variable='A'/>");
+    StartAndConnect();
+    ASSERT_TRUE(WaitUntil([&] {
+        const auto received = peer.Received();
+        return std::find(received.begin(), received.end(), "A!") != received.end();
+    }));
+    Link("<link variable='B'/>");
+    EXPECT_TRUE(Shows(first, "5")) << m_log.Dump();
+    EXPECT_TRUE(peer.WaitScriptDone()) << peer.Errors();
+}
+
 TEST_F(HostTest, VariableTheDeviceDoesNotKnowIsRefusedAndLeavesNoRecord)
 {
     LoadHost(m_device.Port());
