@@ -16,6 +16,7 @@
 
 #include "support/log_capture.h"
 #include "support/scripted_peer.h"
+#include "support/unanswered_port.h"
 #include "support/wait_until.h"
 
 namespace
@@ -23,6 +24,7 @@ namespace
 using Clock = std::chrono::steady_clock;
 using orvtest::ElapsedMs;
 using orvtest::ScriptedPeer;
+using orvtest::CUnansweredPort;
 
 struct ReadStep
 {
@@ -210,52 +212,6 @@ TEST(TelnetClient, ConnectFailures)
     EXPECT_FALSE(client.IsConnected());
     EXPECT_TRUE(log.Records().empty()) << "the caller reports a refused connection: " << log.Dump();
 }
-
-// A listening socket whose accept queue is full: the system drops further connection requests, so a connect to it
-// neither succeeds nor fails until the client gives up, like an address where nothing answers.
-class CUnansweredPort
-{
-public:
-    CUnansweredPort()
-    {
-        m_listen = socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address = {};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        bind(m_listen, reinterpret_cast<sockaddr*>(&address), sizeof(address));
-        listen(m_listen, 0);
-        socklen_t length = sizeof(address);
-        getsockname(m_listen, reinterpret_cast<sockaddr*>(&address), &length);
-        m_port = ntohs(address.sin_port);
-        for (int i = 0; i < 16 && !m_full; ++i)
-            m_full = !FillOne(address);
-    }
-    ~CUnansweredPort()
-    {
-        for (int fd : m_fillers)
-            close(fd);
-        close(m_listen);
-    }
-    int Port() const { return m_port; }
-    bool IsFull() const { return m_full; }
-
-private:
-    // Queues one more connection; false when it did not complete (the queue is full).
-    bool FillOne(const sockaddr_in& address)
-    {
-        int fd = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
-        m_fillers.push_back(fd);
-        if (connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) == 0)
-            return true;
-        pollfd entry = {fd, POLLOUT, 0};
-        return poll(&entry, 1, 200) > 0;
-    }
-
-    int m_listen = -1;
-    int m_port = 0;
-    bool m_full = false;
-    std::vector<int> m_fillers;
-};
 
 TEST(TelnetClient, ConnectToAnAddressThatDoesNotAnswerIsBoundedByItsTimeout)
 {
