@@ -166,7 +166,10 @@ bool COrvantaNotify::WaitAnswer(const wxString& command, wxString* answer)
             break;
         const std::uint64_t seen = m_signals;
         const auto timeout = std::chrono::milliseconds(m_answerTimeout.load());
-        if (!m_answerSignal.wait_for(guard, timeout, [&] { return m_signals != seen; }))
+        ++m_waiters;
+        const bool signalled = m_answerSignal.wait_for(guard, timeout, [&] { return m_signals != seen; });
+        --m_waiters;
+        if (!signalled)
         {
             wxLogError("Timeout on Wait for Cmd %s", command);
             return false;

@@ -54,6 +54,8 @@ public:
     void SetAnswerTimeout(int ms) { m_answerTimeout.store(ms); }
     // Number of received lines that no waiter has taken yet. Any thread; takes the answer lock.
     size_t GetPendingAnswerCount();
+    // Number of threads waiting for an answer signal right now. Any thread.
+    int GetWaiterCount() const { return m_waiters.load(); }
 
 protected:
     int Execute() override;
@@ -81,4 +83,5 @@ private:
     std::uint64_t m_signals = 0;  // counts broadcasts, so that a waiter tells a real one from a spurious wake-up
 
     std::atomic<int> m_answerTimeout{kAnswerTimeoutMs};
+    std::atomic<int> m_waiters{0};
 };
