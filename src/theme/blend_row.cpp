@@ -12,6 +12,10 @@
 
 #include "theme/wide_registers.h"
 
+#ifdef ORV_WIDE_REGISTERS
+#include <immintrin.h>
+#endif
+
 namespace
 {
 constexpr int kChunk = 64;
@@ -54,7 +58,7 @@ void BlendRowPortable(unsigned char* __restrict rgb, unsigned char* __restrict a
 namespace
 {
 #ifdef ORV_WIDE_REGISTERS
-// What a chunk of pixels needs, from its alphas alone: nothing (the source is transparent throughout), a copy (the
+// What a chunk of pixels needs, known from its alphas: nothing (the source is transparent throughout), a copy (the
 // source is opaque throughout), a copy of the non-transparent source pixels (the destination is transparent
 // throughout, as a fresh canvas is), or the general blend. The first three give what the general blend gives.
 enum class ChunkKind
@@ -65,21 +69,40 @@ enum class ChunkKind
     Blend
 };
 
-__attribute__((target("avx2"))) ChunkKind Classify(const unsigned char* __restrict alpha,
-                                                   const unsigned char* __restrict sourceAlpha, int count)
+ChunkKind KindOf(bool anyDest, bool anySource, bool allSource)
 {
-    unsigned char anyDest = 0, anySource = 0, allSource = 255;  // bytes, so that the loop works 32 at a time
+    if (!anySource)
+        return ChunkKind::Keep;
+    if (allSource)
+        return ChunkKind::Copy;
+    return anyDest ? ChunkKind::Blend : ChunkKind::Select;
+}
+
+// A whole chunk in a few instructions (the general blend must not pay much for the question); a shorter one byte
+// by byte.
+__attribute__((target("avx2"))) ChunkKind Classify(const unsigned char* alpha, const unsigned char* sourceAlpha,
+                                                   int count)
+{
+    static_assert(kChunk == 64, "two 32-byte halves");
+    if (count == kChunk)
+    {
+        const __m256i* A_ = reinterpret_cast<const __m256i*>(alpha);
+        const __m256i* a_ = reinterpret_cast<const __m256i*>(sourceAlpha);
+        const __m256i dest = _mm256_or_si256(_mm256_loadu_si256(A_), _mm256_loadu_si256(A_ + 1));
+        const __m256i a0 = _mm256_loadu_si256(a_), a1 = _mm256_loadu_si256(a_ + 1);
+        const __m256i any = _mm256_or_si256(a0, a1);
+        const __m256i all = _mm256_and_si256(a0, a1);
+        return KindOf(!_mm256_testz_si256(dest, dest), !_mm256_testz_si256(any, any),
+                      _mm256_movemask_epi8(_mm256_cmpeq_epi8(all, _mm256_set1_epi8(-1))) == -1);
+    }
+    unsigned char anyDest = 0, anySource = 0, allSource = 255;
     for (int i = 0; i < count; ++i)
     {
         anyDest |= alpha[i];
         anySource |= sourceAlpha[i];
         allSource &= sourceAlpha[i];
     }
-    if (anySource == 0)
-        return ChunkKind::Keep;
-    if (allSource == 255)
-        return ChunkKind::Copy;
-    return anyDest == 0 ? ChunkKind::Select : ChunkKind::Blend;
+    return KindOf(anyDest != 0, anySource != 0, allSource == 255);
 }
 
 // Over a transparent destination every source pixel that is not transparent replaces the pixel, alpha included;
