@@ -13,14 +13,7 @@ CBoxSpan BoxSpanAt(int index, int newLength, int oldLength)
 }
 
 CBoxFilter::CBoxFilter(const wxImage& source, int width, int height, int left, int count)
-    : m_rgb(source.GetData()),
-      m_alpha(source.GetAlpha()),
-      m_sourceWidth(source.GetWidth()),
-      m_sourceHeight(source.GetHeight()),
-      m_height(height),
-      m_count(count),
-      m_columns(count),
-      m_sums(static_cast<size_t>(count) * 4)
+    : CFilter(source, height, count), m_columns(count), m_sums(static_cast<size_t>(count) * 4)
 {
     for (int j = 0; j < count; ++j)
         m_columns[j] = BoxSpanAt(left + j, width, m_sourceWidth);

@@ -25,12 +25,6 @@ public:
 private:
     void AddSourceRow(int sourceRow);
 
-    const unsigned char* m_rgb;
-    const unsigned char* m_alpha;
-    int m_sourceWidth;
-    int m_sourceHeight;
-    int m_height;
-    int m_count;
     std::vector<CBoxSpan> m_columns;  // per output column
     std::vector<uint64_t> m_sums;     // four per output column: red, green, blue (times alpha), alpha
 };

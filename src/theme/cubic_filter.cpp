@@ -45,12 +45,7 @@ CCubicTaps CubicTapsAt(int index, int newLength, int oldLength)
 }
 
 CCubicFilter::CCubicFilter(const wxImage& source, int width, int height, int left, int count)
-    : m_rgb(source.GetData()),
-      m_alpha(source.GetAlpha()),
-      m_sourceWidth(source.GetWidth()),
-      m_sourceHeight(source.GetHeight()),
-      m_height(height),
-      m_count(count),
+    : CFilter(source, height, count),
       m_offsets(static_cast<size_t>(count) * 4),
       m_weights(static_cast<size_t>(count) * 4),
       m_rows(static_cast<size_t>(count) * 16)

@@ -28,12 +28,6 @@ private:
     void FilterRow(int sourceRow, int slot);
     float* Plane(int slot, int channel) { return m_rows.data() + (static_cast<size_t>(slot) * 4 + channel) * m_count; }
 
-    const unsigned char* m_rgb;
-    const unsigned char* m_alpha;
-    int m_sourceWidth;
-    int m_sourceHeight;
-    int m_height;
-    int m_count;
     int m_first = 0;  // the source columns that the asked columns reach: [m_first, m_first + m_span)
     int m_span = 0;
     std::vector<int> m_offsets;  // four per output column, relative to m_first

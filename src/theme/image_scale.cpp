@@ -11,24 +11,19 @@ namespace
 class CCopyFilter : public CImageScaler::CFilter
 {
 public:
-    CCopyFilter(const wxImage& source, int left, int count)
-        : m_rgb(source.GetData()), m_alpha(source.GetAlpha()), m_width(source.GetWidth()), m_left(left), m_count(count)
+    CCopyFilter(const wxImage& source, int left, int count) : CFilter(source, source.GetHeight(), count), m_left(left)
     {
     }
     void Row(int y, unsigned char* rgb, unsigned char* alpha) override
     {
-        const size_t start = static_cast<size_t>(y) * m_width + m_left;
+        const size_t start = static_cast<size_t>(y) * m_sourceWidth + m_left;
         std::memcpy(rgb, m_rgb + 3 * start, 3 * static_cast<size_t>(m_count));
         if (m_alpha)
             std::memcpy(alpha, m_alpha + start, m_count);
     }
 
 private:
-    const unsigned char* m_rgb;
-    const unsigned char* m_alpha;
-    int m_width;
     int m_left;
-    int m_count;
 };
 
 std::unique_ptr<CImageScaler::CFilter> MakeFilter(const wxImage& source, int width, int height, int left, int count)
@@ -43,6 +38,16 @@ std::unique_ptr<CImageScaler::CFilter> MakeFilter(const wxImage& source, int wid
     return std::make_unique<CCubicFilter>(source, width, height, left, count);
 }
 }  // namespace
+
+CImageScaler::CFilter::CFilter(const wxImage& source, int height, int count)
+    : m_rgb(source.GetData()),
+      m_alpha(source.GetAlpha()),
+      m_sourceWidth(source.GetWidth()),
+      m_sourceHeight(source.GetHeight()),
+      m_height(height),
+      m_count(count)
+{
+}
 
 CImageScaler::CImageScaler(const wxImage& source, int width, int height, int left, int count)
     : m_filter(MakeFilter(source, width, height, left, count)), m_hasAlpha(source.HasAlpha())

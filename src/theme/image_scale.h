@@ -34,12 +34,21 @@ public:
     // Rows asked from top to bottom reuse the filtered source rows they share.
     void Row(int y, unsigned char* rgb, unsigned char* alpha);
 
-    // One filter kind; the scaler picks the toolkit's choice for the sizes.
+    // One filter kind; the scaler picks the toolkit's choice for the sizes. Holds what every kind reads.
     class CFilter
     {
     public:
+        CFilter(const wxImage& source, int height, int count);
         virtual ~CFilter() = default;
         virtual void Row(int y, unsigned char* rgb, unsigned char* alpha) = 0;
+
+    protected:
+        const unsigned char* m_rgb;
+        const unsigned char* m_alpha;  // null when the source has no alpha
+        int m_sourceWidth;
+        int m_sourceHeight;
+        int m_height;  // of the scaled image
+        int m_count;   // columns of each row
     };
 
 private:

@@ -190,38 +190,38 @@ __attribute__((target("avx2"))) void VerticalWide(const float* const rows[4][4],
         VerticalPixel(rows, weights, i, hasAlpha, rgb, alpha);
 }
 #endif
-}  // namespace
 
-void PremultiplyRow(const unsigned char* rgb, const unsigned char* alpha, int count, float* const planes[4])
+void PremultiplyPortable(const unsigned char* rgb, const unsigned char* alpha, int count, float* const planes[4])
 {
-#ifdef ORV_WIDE_REGISTERS
-    if (HasWideRegisters())
-    {
-        PremultiplyWide(rgb, alpha, count, planes);
-        return;
-    }
-#endif
     PremultiplyBody(rgb, alpha, count, planes[0], planes[1], planes[2], planes[3]);
 }
+
+// The variants of the three loops, picked once for the processor.
+struct RowLoops
+{
+    decltype(&PremultiplyRow) premultiply;
+    decltype(&CubicHorizontalRow) horizontal;
+    decltype(&CubicVerticalRow) vertical;
+};
+
+const RowLoops& Loops()
+{
+#ifdef ORV_WIDE_REGISTERS
+    static const RowLoops loops =
+        HasWideRegisters() ? RowLoops{PremultiplyWide, HorizontalWide, VerticalWide}
+                           : RowLoops{PremultiplyPortable, CubicHorizontalRowPortable, CubicVerticalRowPortable};
+#else
+    static const RowLoops loops{PremultiplyPortable, CubicHorizontalRowPortable, CubicVerticalRowPortable};
+#endif
+    return loops;
+}
+}  // namespace
 
 void CubicHorizontalRowPortable(const float* const planes[4], int channels, const int* offsets, const float* weights,
                                 int count, float* const out[4])
 {
     for (int j = 0; j < count; ++j)
         HorizontalPixel(planes, channels, offsets, weights, count, j, out);
-}
-
-void CubicHorizontalRow(const float* const planes[4], int channels, const int* offsets, const float* weights, int count,
-                        float* const out[4])
-{
-#ifdef ORV_WIDE_REGISTERS
-    if (HasWideRegisters())
-    {
-        HorizontalWide(planes, channels, offsets, weights, count, out);
-        return;
-    }
-#endif
-    CubicHorizontalRowPortable(planes, channels, offsets, weights, count, out);
 }
 
 void CubicVerticalRowPortable(const float* const rows[4][4], const float weights[4], int count, bool hasAlpha,
@@ -231,15 +231,19 @@ void CubicVerticalRowPortable(const float* const rows[4][4], const float weights
         VerticalPixel(rows, weights, i, hasAlpha, rgb, alpha);
 }
 
+void PremultiplyRow(const unsigned char* rgb, const unsigned char* alpha, int count, float* const planes[4])
+{
+    Loops().premultiply(rgb, alpha, count, planes);
+}
+
+void CubicHorizontalRow(const float* const planes[4], int channels, const int* offsets, const float* weights, int count,
+                        float* const out[4])
+{
+    Loops().horizontal(planes, channels, offsets, weights, count, out);
+}
+
 void CubicVerticalRow(const float* const rows[4][4], const float weights[4], int count, bool hasAlpha,
                       unsigned char* rgb, unsigned char* alpha)
 {
-#ifdef ORV_WIDE_REGISTERS
-    if (HasWideRegisters())
-    {
-        VerticalWide(rows, weights, count, hasAlpha, rgb, alpha);
-        return;
-    }
-#endif
-    CubicVerticalRowPortable(rows, weights, count, hasAlpha, rgb, alpha);
+    Loops().vertical(rows, weights, count, hasAlpha, rgb, alpha);
 }
