@@ -3,7 +3,7 @@
 #include "theme/background.h"
 
 #include <algorithm>
-#include <cmath>
+#include <climits>
 
 namespace
 {
@@ -21,7 +21,7 @@ int HeightOf(const CImage& image)
 
 void PasteStretched(CImage& dest, const CImage& source, const wxRect& cell)
 {
-    dest.Paste(source.Scale(cell.width, cell.height, wxIMAGE_QUALITY_HIGH), cell.x, cell.y);
+    dest.PasteScaled(source, cell.width, cell.height, cell.x, cell.y);
 }
 
 // The cell filled with copies of the source from its top-left corner. One band of the cell's width is tiled and
@@ -80,28 +80,6 @@ CImage Canvas(int width, int height, bool transparent)
     return canvas;
 }
 
-// A widefit image is scaled whole only while it stays within this many times the composed area (a portrait image
-// of 1:4 at 16:9 is 7 times); beyond that only the part that shows is scaled, which blurs a little differently
-// around where the part was cut.
-constexpr double kMaxFittedAreaRatio = 8.0;
-
-// Scales only the part of the middle that shows through the composed image (with two source pixels around it
-// for the filter) and pastes it where that part lies in the whole scaled image.
-void PasteVisiblePart(CImage& out, const CImage& middle, double s, int x, int y)
-{
-    const int left = std::max(0, static_cast<int>(std::floor(-x / s)) - 2);
-    const int top = std::max(0, static_cast<int>(std::floor(-y / s)) - 2);
-    const int right = std::min(middle.GetWidth(), static_cast<int>(std::ceil((out.GetWidth() - x) / s)) + 2);
-    const int bottom = std::min(middle.GetHeight(), static_cast<int>(std::ceil((out.GetHeight() - y) / s)) + 2);
-    const wxRect part(left, top, right - left, bottom - top);
-    const int width = static_cast<int>(part.width * s);
-    const int height = static_cast<int>(part.height * s);
-    if (width <= 0 || height <= 0)
-        return;
-    out.Paste(middle.GetSubImage(part).Scale(width, height, wxIMAGE_QUALITY_HIGH),
-              x + static_cast<int>(std::lround(left * s)), y + static_cast<int>(std::lround(top * s)));
-}
-
 // fit and widefit scale the middle over the whole size, keeping its proportions, and centre it; the borders drawn
 // later cover its edges.
 void PasteFitted(CImage& out, const CImage& middle, bool wide)
@@ -111,21 +89,15 @@ void PasteFitted(CImage& out, const CImage& middle, bool wide)
     const double s = wide ? std::max(sx, sy) : std::min(sx, sy);
     const double scaledWidth = middle.GetWidth() * s;
     const double scaledHeight = middle.GetHeight() * s;
-    if (scaledWidth * scaledHeight > kMaxFittedAreaRatio * out.GetWidth() * out.GetHeight())
-    {
-        // An image far from the area's proportions (a thin strip, say) would become many times the area, up to
-        // gigabytes at full screen; only what shows of it is scaled.
-        const int x = static_cast<int>((out.GetWidth() - scaledWidth) / 2);
-        const int y = static_cast<int>((out.GetHeight() - scaledHeight) / 2);
-        PasteVisiblePart(out, middle, s, x, y);
+    // Only the part that lands on the composed image is scaled, so an image far from the area's proportions (a
+    // thin strip, say) costs no more than the area; a size beyond what an image can have is not drawn.
+    if (scaledWidth >= INT_MAX || scaledHeight >= INT_MAX)
         return;
-    }
     const int width = static_cast<int>(scaledWidth);
     const int height = static_cast<int>(scaledHeight);
     if (width <= 0 || height <= 0)
         return;
-    out.Paste(middle.Scale(width, height, wxIMAGE_QUALITY_HIGH), (out.GetWidth() - width) / 2,
-              (out.GetHeight() - height) / 2);
+    out.PasteScaled(middle, width, height, (out.GetWidth() - width) / 2, (out.GetHeight() - height) / 2);
 }
 
 void ComposeMiddle(CImage& out, const CBackgroundRefData& data, const wxRect& content, bool transparent)

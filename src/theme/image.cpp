@@ -1,11 +1,13 @@
 #include "theme/image.h"
 
 #include "theme/blend_row.h"
+#include "theme/image_scale.h"
 
 #include <algorithm>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 namespace
 {
@@ -42,37 +44,32 @@ wxImage WithMaskAsAlpha(const wxImage& source)
     return copy;
 }
 
-// Copies rows of colour (and alpha when the source has it); without source alpha the covered alpha of the
-// destination, if any, becomes opaque.
-void CopyRows(const wxImage& src, wxImage& dst, const Overlap& o)
+// One row of pixels put onto the destination at (x, y). With blend set and source alpha the row is blended;
+// otherwise it is copied, with the source's alpha when it has some, else making the covered alpha (if any) opaque.
+void PutRow(wxImage& dst, int x, int y, const unsigned char* rgb, const unsigned char* alpha, int width, bool blend)
 {
-    const int sw = src.GetWidth();
-    const int dw = dst.GetWidth();
-    const unsigned char* srcRgb = src.GetData();
-    const unsigned char* srcAlpha = src.GetAlpha();
-    unsigned char* dstRgb = dst.GetData();
-    unsigned char* dstAlpha = dst.GetAlpha();
-    for (int row = 0; row < o.height; ++row)
+    const size_t d = static_cast<size_t>(y) * dst.GetWidth() + x;
+    unsigned char* dstRgb = dst.GetData() + d * 3;
+    unsigned char* dstAlpha = dst.GetAlpha() ? dst.GetAlpha() + d : nullptr;
+    if (alpha && blend)
     {
-        const size_t s = static_cast<size_t>(o.srcY + row) * sw + o.srcX;
-        const size_t d = static_cast<size_t>(o.dstY + row) * dw + o.dstX;
-        std::memcpy(dstRgb + d * 3, srcRgb + s * 3, static_cast<size_t>(o.width) * 3);
-        if (dstAlpha && srcAlpha)
-            std::memcpy(dstAlpha + d, srcAlpha + s, o.width);
-        else if (dstAlpha)
-            std::memset(dstAlpha + d, 255, o.width);
+        BlendRow(dstRgb, dstAlpha, rgb, alpha, width);
+        return;
     }
+    std::memcpy(dstRgb, rgb, static_cast<size_t>(width) * 3);
+    if (dstAlpha && alpha)
+        std::memcpy(dstAlpha, alpha, width);
+    else if (dstAlpha)
+        std::memset(dstAlpha, 255, width);
 }
 
-void BlendRows(const wxImage& src, wxImage& dst, const Overlap& o)
+void PutRows(const wxImage& src, wxImage& dst, const Overlap& o, bool blend)
 {
-    const int sw = src.GetWidth();
-    const int dw = dst.GetWidth();
+    const unsigned char* srcAlpha = src.GetAlpha();
     for (int row = 0; row < o.height; ++row)
     {
-        const size_t s = static_cast<size_t>(o.srcY + row) * sw + o.srcX;
-        const size_t d = static_cast<size_t>(o.dstY + row) * dw + o.dstX;
-        BlendRow(dst.GetData() + d * 3, dst.GetAlpha() + d, src.GetData() + s * 3, src.GetAlpha() + s, o.width);
+        const size_t s = static_cast<size_t>(o.srcY + row) * src.GetWidth() + o.srcX;
+        PutRow(dst, o.dstX, o.dstY + row, src.GetData() + s * 3, srcAlpha ? srcAlpha + s : nullptr, o.width, blend);
     }
 }
 
@@ -112,10 +109,31 @@ void CImage::Paste(const wxImage& source, int x, int y, const wxRect& clip)
     Overlap o;
     if (!ClipToDestination(src, *this, x, y, o, clip))
         return;
-    if (src.HasAlpha())
-        BlendRows(src, *this, o);
-    else
-        CopyRows(src, *this, o);
+    PutRows(src, *this, o, true);
+}
+
+void CImage::PasteScaled(const wxImage& source, int width, int height, int x, int y)
+{
+    if (!IsOk() || !source.IsOk() || width <= 0 || height <= 0)
+        return;
+    if (source.HasMask())
+    {
+        // The scaled image keeps the mask colour, which pasting then turns into alpha pixel by pixel.
+        Paste(ScaleHighQuality(source, width, height), x, y);
+        return;
+    }
+    const wxImage src = ReadyFor(source);  // keeps the source's pixels even when it is this image
+    const wxRect part = wxRect(x, y, width, height).Intersect(wxRect(GetSize()));
+    if (part.IsEmpty())
+        return;
+    CImageScaler scaler(src, width, height, part.x - x, part.width);
+    std::vector<unsigned char> rgb(static_cast<size_t>(part.width) * 3);
+    std::vector<unsigned char> alpha(scaler.HasAlpha() ? part.width : 0);
+    for (int line = part.y; line <= part.GetBottom(); ++line)
+    {
+        scaler.Row(line - y, rgb.data(), alpha.data());
+        PutRow(*this, part.x, line, rgb.data(), scaler.HasAlpha() ? alpha.data() : nullptr, part.width, true);
+    }
 }
 
 void CImage::CopyFrom(const wxImage& source, int x, int y)
@@ -125,7 +143,7 @@ void CImage::CopyFrom(const wxImage& source, int x, int y)
     const wxImage src = ReadyFor(source);
     Overlap o;
     if (ClipToDestination(src, *this, x, y, o))
-        CopyRows(src, *this, o);
+        PutRows(src, *this, o, false);
 }
 
 void CImage::Tile(const wxImage& source, int xOffset)

@@ -25,6 +25,10 @@ public:
     void Paste(const wxImage& source, int x, int y);
     // The same, changing only pixels inside `clip` (a rectangle of this image).
     void Paste(const wxImage& source, int x, int y, const wxRect& clip);
+    // Pastes the source scaled to width x height with high quality at (x, y): the same pixels as
+    // Paste(source.Scale(width, height, wxIMAGE_QUALITY_HIGH), x, y) within the toolkit filter's rounding (see
+    // CImageScaler), but only the part that lands on this image is scaled, a row at a time.
+    void PasteScaled(const wxImage& source, int width, int height, int x, int y);
     // Copies the source's pixels without blending: the covered area becomes exactly the source, opaque when the
     // source has no alpha.
     void CopyFrom(const wxImage& source, int x, int y);

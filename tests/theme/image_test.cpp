@@ -236,21 +236,25 @@ Px RuleInDoubles(int D, int A, int S, int a)
 
 using RowFunction = void (*)(unsigned char*, unsigned char*, const unsigned char*, const unsigned char*, int);
 
-// Blends a row of every alpha pair (A = i / 256, a = i % 256) of grey pixels D under S; the mismatches.
-int MismatchesOfEveryAlphaPair(RowFunction blend, int D, int S)
+// Blends a row of every alpha pair of grey pixels D under S; the mismatches. The row holds 256 runs of 256 pixels,
+// one alpha fixed along each run (the destination's, or with sourceRuns the source's) and the other counting up, so
+// that whole stretches of the row are over a transparent destination or under a transparent or opaque source.
+int MismatchesOfEveryAlphaPair(RowFunction blend, int D, int S, bool sourceRuns)
 {
     std::vector<unsigned char> rgb(65536 * 3, static_cast<unsigned char>(D)), alpha(65536);
     std::vector<unsigned char> sourceRgb(65536 * 3, static_cast<unsigned char>(S)), sourceAlpha(65536);
+    const auto destAlphaAt = [sourceRuns](int i) { return sourceRuns ? i & 255 : i >> 8; };
+    const auto sourceAlphaAt = [sourceRuns](int i) { return sourceRuns ? i >> 8 : i & 255; };
     for (int i = 0; i < 65536; ++i)
     {
-        alpha[i] = static_cast<unsigned char>(i >> 8);
-        sourceAlpha[i] = static_cast<unsigned char>(i & 255);
+        alpha[i] = static_cast<unsigned char>(destAlphaAt(i));
+        sourceAlpha[i] = static_cast<unsigned char>(sourceAlphaAt(i));
     }
     blend(rgb.data(), alpha.data(), sourceRgb.data(), sourceAlpha.data(), 65536);
     int mismatches = 0;
     for (int i = 0; i < 65536; ++i)
     {
-        const Px expected = RuleInDoubles(D, i >> 8, S, i & 255);
+        const Px expected = RuleInDoubles(D, destAlphaAt(i), S, sourceAlphaAt(i));
         const Px actual{rgb[i * 3], rgb[i * 3 + 1], rgb[i * 3 + 2], alpha[i]};
         mismatches += actual == expected ? 0 : 1;
     }
@@ -263,10 +267,14 @@ TEST(BlendRow, MatchesTheRuleForEveryAlphaPair)
     const int colours[] = {0, 1, 2, 127, 128, 129, 200, 254, 255};
     for (const RowFunction blend : {RowFunction(BlendRow), RowFunction(BlendRowPortable)})
     {
-        for (const int D : colours)
+        for (const bool sourceRuns : {false, true})
         {
-            for (const int S : colours)
-                EXPECT_EQ(MismatchesOfEveryAlphaPair(blend, D, S), 0) << "D " << D << " S " << S;
+            for (const int D : colours)
+            {
+                for (const int S : colours)
+                    EXPECT_EQ(MismatchesOfEveryAlphaPair(blend, D, S, sourceRuns), 0)
+                        << "D " << D << " S " << S << (sourceRuns ? " source runs" : " destination runs");
+            }
         }
     }
 }
