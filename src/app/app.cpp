@@ -11,6 +11,7 @@
 #include "app/roots_setup.h"
 #include "app/standard_dirs.h"
 #include "app/thread_logger.h"
+#include "links/host_list.h"
 #include "platform/debug_console.h"
 #include "platform/socket_layer.h"
 #include "storage/path_text.h"
@@ -126,10 +127,19 @@ bool CApp::OpenUserSettings()
     return true;
 }
 
-// Start-up step 13: the process-wide host table. Not part of this build yet.
-void CApp::CreateHostList() {}
+// Start-up step 13: the process-wide host table, unless one exists already.
+void CApp::CreateHostList()
+{
+    if (!CHostList::Get())
+        m_hostList = new CHostList;
+}
 
-void CApp::DeleteHostList() {}
+// Stops every host and deletes the table made at start-up.
+void CApp::DeleteHostList()
+{
+    delete m_hostList;
+    m_hostList = nullptr;
+}
 
 // Start-up step 14: create the main window, load the source into it and show it; false when that fails (any
 // window made is closed). The panel window is not part of this build yet, so start-up ends here, saying why.

@@ -10,6 +10,7 @@
 
 #include "app/command_line.h"
 
+class CHostList;
 class CThreadLogger;
 
 class CApp : public wxApp
@@ -42,4 +43,5 @@ private:
     CThreadLogger* m_log = nullptr;  // owned by the toolkit once installed
     bool m_consoleOpen = false;
     bool m_socketsStarted = false;
+    CHostList* m_hostList = nullptr;  // the process-wide host table when this object made it
 };
