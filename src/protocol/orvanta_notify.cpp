@@ -49,15 +49,14 @@ int COrvantaNotify::Execute()
     }
     // Nobody may sleep on for an answer that will not come.
     std::lock_guard<std::mutex> guard(m_answerLock);
-    ++m_signals;
-    m_answerSignal.notify_all();
+    SignalAnswers();
     return 0;
 }
 
 void COrvantaNotify::ReceiveOne(std::uint64_t connection)
 {
-    wxString line;
-    const int result = m_client.ReadLoggedIn(connection, line, true);
+    m_received.clear();
+    const int result = m_client.ReadAllLoggedIn(connection, m_received);
     if (TestDestroy())
         return;
     if (result == CTelnetClient::kReceiveFailed)
@@ -67,31 +66,50 @@ void COrvantaNotify::ReceiveOne(std::uint64_t connection)
         return;
     }
     if (result == CTelnetClient::kOk)
-        SortLine(line);
+        SortLines(m_received);
 }
 
-void COrvantaNotify::SortLine(const wxString& line)
+// Sorts the lines in the order received. Answers are queued under one hold of the answer lock and their waiter is
+// woken once, not once per line; before a notification goes to the handler, the answers before it are signalled,
+// since the handler may block on a lock that a waiter holds.
+void COrvantaNotify::SortLines(std::vector<wxString>& lines)
 {
     std::unique_lock<std::mutex> guard(m_answerLock);
-    if (line.StartsWith("!"))
+    bool answered = false;
+    for (wxString& line : lines)
     {
-        wxString rest = line.Mid(1);
+        const wxChar first = line.empty() ? wxChar(0) : static_cast<wxChar>(line[0]);
+        if (first != '!')
+        {
+            m_answers.emplace_back();
+            m_answers.back().swap(line);
+            // An intermediate line is never an answer: it wakes nobody.
+            answered = answered || first != '+';
+            continue;
+        }
+        line.erase(0, 1);
         if (m_hold)
         {
-            m_held.push_back(rest);
-            return;
+            m_held.emplace_back();
+            m_held.back().swap(line);
+            continue;
         }
+        if (answered)
+            SignalAnswers();
+        answered = false;
         guard.unlock();
-        PushAsync(rest);
-        return;
+        PushAsync(line);
+        guard.lock();
     }
-    m_answers.push_back(line);
-    // An intermediate line is never an answer: it wakes nobody.
-    if (!line.StartsWith("+"))
-    {
-        ++m_signals;
-        m_answerSignal.notify_all();
-    }
+    if (answered)
+        SignalAnswers();
+}
+
+// Answer lock held.
+void COrvantaNotify::SignalAnswers()
+{
+    ++m_signals;
+    m_answerSignal.notify_all();
 }
 
 void COrvantaNotify::PushAsync(const wxString& line)
@@ -148,22 +166,53 @@ bool COrvantaNotify::WaitAnswer(const wxString& command, wxString* answer)
 {
     if (answer)
         answer->clear();
-    bool waited = false;
     std::unique_lock<std::mutex> guard(m_answerLock);
+    const Outcome outcome = TakeAnswer(guard, command, answer);
+    guard.unlock();
+    if (outcome == Outcome::kIncomplete)
+        ReportIncomplete(command);
+    return outcome == Outcome::kAnswered;
+}
+
+std::size_t COrvantaNotify::WaitAnswers(const std::vector<wxString>& commands, std::vector<wxString>& answers)
+{
+    const std::size_t first = answers.size();
+    std::unique_lock<std::mutex> guard(m_answerLock);
+    for (const wxString& command : commands)
+    {
+        answers.emplace_back();
+        const Outcome outcome = TakeAnswer(guard, command, &answers.back());
+        if (outcome == Outcome::kAnswered)
+            continue;
+        answers.pop_back();
+        guard.unlock();
+        if (outcome == Outcome::kIncomplete)
+            ReportIncomplete(command);
+        break;
+    }
+    return answers.size() - first;
+}
+
+// Answer lock held (released only while waiting). Takes the next answer line, dropping intermediate lines, and
+// waits at most one answer time-out for one to come.
+COrvantaNotify::Outcome COrvantaNotify::TakeAnswer(std::unique_lock<std::mutex>& guard, const wxString& command,
+                                                   wxString* answer)
+{
+    bool waited = false;
     for (;;)
     {
         while (!m_answers.empty())
         {
-            wxString line = m_answers.front();
+            wxString& line = m_answers.front();
+            const bool intermediate = !line.empty() && line[0] == '+';
+            if (!intermediate && answer)
+                answer->swap(line);
             m_answers.pop_front();
-            if (line.StartsWith("+"))
-                continue;
-            if (answer)
-                *answer = line;
-            return true;
+            if (!intermediate)
+                return Outcome::kAnswered;
         }
         if (waited || !m_client.IsConnected() || !m_client.IsLoggedIn())
-            break;
+            return Outcome::kIncomplete;
         const std::uint64_t seen = m_signals;
         const auto timeout = std::chrono::milliseconds(m_answerTimeout.load());
         ++m_waiters;
@@ -172,14 +221,18 @@ bool COrvantaNotify::WaitAnswer(const wxString& command, wxString* answer)
         if (!signalled)
         {
             wxLogError("Timeout on Wait for Cmd %s", command);
-            return false;
+            return Outcome::kTimedOut;
         }
         waited = true;
     }
-    guard.unlock();
+}
+
+// Woken without an answer (only intermediate lines came, or the thread stopped), or not logged in: worth a message
+// only while the receive loop runs.
+void COrvantaNotify::ReportIncomplete(const wxString& command)
+{
     if (IsReceiving())
         wxLogError("O&V: unexpected incomplete answer for command %s", command);
-    return false;
 }
 
 void COrvantaNotify::SetHoldAsync(bool hold)
