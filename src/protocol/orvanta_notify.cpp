@@ -5,6 +5,19 @@
 
 #include <wx/log.h>
 
+namespace
+{
+bool IsNotification(const wxString& line)
+{
+    return !line.empty() && line[0] == '!';
+}
+
+bool IsIntermediate(const wxString& line)
+{
+    return !line.empty() && line[0] == '+';
+}
+}  // namespace
+
 COrvantaNotify::COrvantaNotify() : CThread(3, "Orv_notify") {}
 
 COrvantaNotify::~COrvantaNotify()
@@ -69,40 +82,53 @@ void COrvantaNotify::ReceiveOne(std::uint64_t connection)
         SortLines(m_received);
 }
 
-// Sorts the lines in the order received. Answers are queued under one hold of the answer lock and their waiter is
-// woken once, not once per line; before a notification goes to the handler, the answers before it are signalled,
-// since the handler may block on a lock that a waiter holds.
+// Sorts the lines in the order received. A run of answers is queued under one hold of the answer lock and wakes
+// its waiter once, not once per line, and before the next notification goes to the handler, since the handler may
+// block on a lock that the waiter holds. A notification needs the answer lock only while holding is on.
 void COrvantaNotify::SortLines(std::vector<wxString>& lines)
 {
-    std::unique_lock<std::mutex> guard(m_answerLock);
-    bool answered = false;
-    for (wxString& line : lines)
+    void* context;
+    AsyncFunction function;
     {
-        const wxChar first = line.empty() ? wxChar(0) : static_cast<wxChar>(line[0]);
-        if (first != '!')
+        std::lock_guard<std::mutex> guard(m_answerLock);
+        context = m_asyncContext;
+        function = m_asyncFunction;
+    }
+    for (std::size_t i = 0; i < lines.size();)
+    {
+        if (IsNotification(lines[i]))
         {
-            m_answers.emplace_back();
-            m_answers.back().swap(line);
-            // An intermediate line is never an answer: it wakes nobody.
-            answered = answered || first != '+';
+            wxString& line = lines[i++];
+            line.erase(0, 1);
+            if (!HoldBack(line) && function)
+                function(context, line);
             continue;
         }
-        line.erase(0, 1);
-        if (m_hold)
+        std::lock_guard<std::mutex> guard(m_answerLock);
+        bool answered = false;
+        for (; i < lines.size() && !IsNotification(lines[i]); ++i)
         {
-            m_held.emplace_back();
-            m_held.back().swap(line);
-            continue;
+            // An intermediate line is never an answer: it wakes nobody.
+            answered = answered || !IsIntermediate(lines[i]);
+            m_answers.emplace_back();
+            m_answers.back().swap(lines[i]);
         }
         if (answered)
             SignalAnswers();
-        answered = false;
-        guard.unlock();
-        PushAsync(line);
-        guard.lock();
     }
-    if (answered)
-        SignalAnswers();
+}
+
+// Queues a notification while holding is on; false when it is to be delivered now.
+bool COrvantaNotify::HoldBack(wxString& line)
+{
+    if (!m_hold.load(std::memory_order_acquire))
+        return false;
+    std::lock_guard<std::mutex> guard(m_answerLock);
+    if (!m_hold.load(std::memory_order_relaxed))
+        return false;  // released meanwhile, and the held lines are delivered: this one comes after them
+    m_held.emplace_back();
+    m_held.back().swap(line);
+    return true;
 }
 
 // Answer lock held.
@@ -204,7 +230,7 @@ COrvantaNotify::Outcome COrvantaNotify::TakeAnswer(std::unique_lock<std::mutex>&
         while (!m_answers.empty())
         {
             wxString& line = m_answers.front();
-            const bool intermediate = !line.empty() && line[0] == '+';
+            const bool intermediate = IsIntermediate(line);
             if (!intermediate && answer)
                 answer->swap(line);
             m_answers.pop_front();
@@ -240,11 +266,11 @@ void COrvantaNotify::SetHoldAsync(bool hold)
     std::deque<wxString> released;
     {
         std::lock_guard<std::mutex> guard(m_answerLock);
-        if (m_hold == hold)
+        if (m_hold.load(std::memory_order_relaxed) == hold)
             return;
         if (hold)
         {
-            m_hold = true;
+            m_hold.store(true, std::memory_order_release);
             return;
         }
         released.swap(m_held);
@@ -259,7 +285,7 @@ void COrvantaNotify::SetHoldAsync(bool hold)
         std::lock_guard<std::mutex> guard(m_answerLock);
         if (m_held.empty())
         {
-            m_hold = false;
+            m_hold.store(false, std::memory_order_release);
             return;
         }
         released.swap(m_held);

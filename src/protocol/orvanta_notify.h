@@ -79,6 +79,7 @@ private:
     bool CanExchange();
     void ReceiveOne(std::uint64_t connection);
     void SortLines(std::vector<wxString>& lines);
+    bool HoldBack(wxString& line);
     void SignalAnswers();
     void PushAsync(const wxString& line);
     void DiscardLateAnswers();
@@ -95,8 +96,8 @@ private:
     std::condition_variable m_answerSignal;
     std::deque<wxString> m_answers;
     std::deque<wxString> m_held;
-    bool m_hold = false;
-    std::uint64_t m_signals = 0;  // counts broadcasts, so that a waiter tells a real one from a spurious wake-up
+    std::atomic<bool> m_hold{false};  // written under the answer lock; read without it by the receive thread
+    std::uint64_t m_signals = 0;      // counts broadcasts, so that a waiter tells a real one from a spurious wake-up
 
     std::atomic<int> m_answerTimeout{kAnswerTimeoutMs};
     std::atomic<int> m_waiters{0};
