@@ -11,7 +11,6 @@
 #include <cstdlib>
 #include <thread>
 
-#include "app/thread_logger.h"
 #include "links/host.h"
 #include "links/host_list.h"
 #include "links/link_set.h"
@@ -56,7 +55,7 @@ double MeasureRate(BenchDevice& device, const std::atomic<std::uint64_t>& counte
 
 void ChannelDelivery(benchmark::State& state)
 {
-    CDiscardLog log;
+    CProgramLog log;
     BenchDevice device(FloodVariables());
     std::atomic<std::uint64_t> delivered{0};
     COrvantaNotify channel;
@@ -74,21 +73,6 @@ void ChannelDelivery(benchmark::State& state)
     channel.Stop();
     state.counters["lines_per_s"] = g_channelRate;
 }
-
-// The program's log target at its default verbosity, writing nowhere.
-class CProgramLog
-{
-public:
-    CProgramLog()
-    {
-        CThreadLogger::SetVerbosity(wxLOG_Info);
-        m_previous = wxLog::SetActiveTarget(new CThreadLogger(nullptr, nullptr, wxString()));
-    }
-    ~CProgramLog() { delete wxLog::SetActiveTarget(m_previous); }
-
-private:
-    wxLog* m_previous = nullptr;
-};
 
 void LinkCallbacks(benchmark::State& state)
 {
