@@ -1,6 +1,6 @@
 #pragma once
-// Shared pieces of the links benchmarks: a log that drops every message it gets, documents from text, and timing
-// samples.
+// Shared pieces of the links benchmarks: the program's log target, a log that drops every message it gets,
+// documents from text, and timing samples.
 #include <algorithm>
 #include <chrono>
 #include <functional>
@@ -15,11 +15,28 @@
 #include <wx/xml/xml.h>
 
 #include "../protocol/bench_device.h"
+#include "app/thread_logger.h"
 
+// The program's log target at its default verbosity, writing nowhere: messages above the verbosity are dropped
+// before they are formatted, as in the program.
+class CProgramLog
+{
+public:
+    CProgramLog()
+    {
+        CThreadLogger::SetVerbosity(wxLOG_Info);
+        m_previous = wxLog::SetActiveTarget(new CThreadLogger(nullptr, nullptr, wxString()));
+    }
+    ~CProgramLog() { delete wxLog::SetActiveTarget(m_previous); }
+
+private:
+    wxLog* m_previous = nullptr;
+};
+
+// A log target that lets the toolkit format every message and drops them all itself.
 class CDiscardLog : public wxLog
 {
 public:
-    // level: the toolkit's log level; wxLOG_Max lets every trace be formatted, as the program's log target does.
     explicit CDiscardLog(wxLogLevel level = wxLOG_Max)
     {
         wxLog::SetVerbose(true);
@@ -53,20 +70,49 @@ inline std::string HostsDocument(const std::vector<std::pair<std::string, int>>&
     return text + "</hosts>";
 }
 
+// The duration of one run in microseconds; negative when it failed.
+inline double TimeMicros(const std::function<bool()>& action)
+{
+    const auto start = std::chrono::steady_clock::now();
+    if (!action())
+        return -1;
+    return std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count();
+}
+
+inline double Median(std::vector<double>& samples)
+{
+    std::nth_element(samples.begin(), samples.begin() + samples.size() / 2, samples.end());
+    return samples[samples.size() / 2];
+}
+
+// The median durations in microseconds of a reference and of the measured action, run in turns (one run of each,
+// then again), so that a change of the machine's load during the measurement weighs on both alike. Zeros when a
+// run failed.
+inline std::pair<double, double> MediansInTurns(int runs, const std::function<bool()>& reference,
+                                                const std::function<bool()>& measured)
+{
+    std::vector<double> referenceSamples, measuredSamples;
+    for (int i = 0; i < runs; ++i)
+    {
+        referenceSamples.push_back(TimeMicros(reference));
+        measuredSamples.push_back(TimeMicros(measured));
+        if (referenceSamples.back() < 0 || measuredSamples.back() < 0)
+            return {0, 0};
+    }
+    return {Median(referenceSamples), Median(measuredSamples)};
+}
+
 // The median duration of an action in microseconds over the given number of runs; 0 when a run failed.
 inline double MedianMicros(int runs, const std::function<bool()>& action)
 {
     std::vector<double> samples;
-    samples.reserve(static_cast<std::size_t>(runs));
     for (int i = 0; i < runs; ++i)
     {
-        const auto start = std::chrono::steady_clock::now();
-        if (!action())
+        samples.push_back(TimeMicros(action));
+        if (samples.back() < 0)
             return 0;
-        samples.push_back(std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count());
     }
-    std::nth_element(samples.begin(), samples.begin() + runs / 2, samples.end());
-    return samples[static_cast<std::size_t>(runs / 2)];
+    return Median(samples);
 }
 
 // Runs the registered benchmarks with the toolkit initialised; the caller prints its figures afterwards.

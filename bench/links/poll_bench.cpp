@@ -1,7 +1,9 @@
 // One poll cycle of 500 poll-mode variables of one host, beside a single-variable round trip through the same
-// host, in the same run. The host's thread is not started: the benchmark runs the cycles itself. For scale, a raw
-// TCP client sends the same batch of reads to the same device and reads the answers (the floor of a cycle).
+// host, measured in turns in the same run. The host's thread is not started: the benchmark runs the cycles itself.
+// For scale, a raw TCP client sends the same batch of reads to the same device and reads the answers (the floor of
+// a cycle).
 #include <cstdio>
+#include <tuple>
 
 #include "links/host.h"
 #include "links/host_list.h"
@@ -12,8 +14,7 @@
 namespace
 {
 constexpr int kVariables = 500;
-constexpr int kCycles = 300;
-constexpr int kRoundTrips = 3000;
+constexpr int kCycles = 1000;  // and as many round trips, in turns
 double g_cycle = 0, g_roundTrip = 0, g_rawBatch = 0;
 
 std::string PollVariables()
@@ -26,7 +27,7 @@ std::string PollVariables()
 
 void PollCycle(benchmark::State& state)
 {
-    CDiscardLog log;
+    CProgramLog log;
     BenchDevice device(PollVariables());
     CHostList hosts;
     auto element = ParseDocument(HostsDocument({{"A", device.Port()}}));
@@ -43,11 +44,12 @@ void PollCycle(benchmark::State& state)
         wxString answer;
         for (auto _ : state)
         {
-            g_roundTrip = MedianMicros(kRoundTrips, [&] { return host.SendCommand("ONE?", answer); });
-            g_cycle = MedianMicros(kCycles, [&] {
-                host.Poll();
-                return true;
-            });
+            std::tie(g_roundTrip, g_cycle) = MediansInTurns(
+                kCycles, [&] { return host.SendCommand("ONE?", answer); },
+                [&] {
+                    host.Poll();
+                    return true;
+                });
         }
     }
     state.counters["cycle_us"] = g_cycle;
@@ -85,7 +87,7 @@ int main(int argc, char** argv)
 {
     RunBenchmarks(argc, argv);
     std::printf("\nPoll cycle of %d poll-mode variables (median of %d):  %.1f us\n", kVariables, kCycles, g_cycle);
-    std::printf("Single-variable round trip (median of %d):          %.1f us\n", kRoundTrips, g_roundTrip);
+    std::printf("Single-variable round trip (median of %d):          %.1f us\n", kCycles, g_roundTrip);
     std::printf("Raw client, the same batch (floor, median of %d):    %.1f us\n", kCycles, g_rawBatch);
     if (g_roundTrip > 0)
         std::printf("ratio to the round trip %.2f (goal <= 10.00)\n", g_cycle / g_roundTrip);

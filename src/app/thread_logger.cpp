@@ -21,6 +21,7 @@ struct LogState
     int year = -1;
     int dayOfYear = -1;
     CThreadLogger* instance = nullptr;
+    wxLogLevel toolkitLevelBefore = wxLOG_Max;  // the toolkit's level filter before the instance took it over
 };
 
 LogState& State()
@@ -54,10 +55,12 @@ CThreadLogger::CThreadLogger(FILE* errorStream, FILE* outputStream, const wxStri
     : m_clock(clock ? std::move(clock) : Clock([] { return std::time(nullptr); }))
 {
     wxLog::SetVerbose(true);
-    wxLog::SetLogLevel(wxLOG_Max);
     OpenLogFile(errorStream, outputStream, fileName, -1);
     Guard guard(State().lock);
+    if (!State().instance)
+        State().toolkitLevelBefore = wxLog::GetLogLevel();
     State().instance = this;
+    wxLog::SetLogLevel(State().verbosity);
     std::tm today = LocalTime(m_clock());
     State().year = today.tm_year;
     State().dayOfYear = today.tm_yday;
@@ -67,14 +70,22 @@ CThreadLogger::~CThreadLogger()
 {
     Guard guard(State().lock);
     if (State().instance == this)
+    {
         State().instance = nullptr;
+        wxLog::SetLogLevel(State().toolkitLevelBefore);
+    }
     m_file.Close();
 }
 
+// The toolkit's own level filter follows the verbosity while the log is installed: a message above it is then
+// dropped before it is formatted, instead of being formatted only to be dropped here. Levels the log never writes
+// at any verbosity (debug, trace, info without the verbose flag) are still dropped in DoLogRecord.
 void CThreadLogger::SetVerbosity(unsigned level)
 {
     Guard guard(State().lock);
     State().verbosity = level;
+    if (State().instance)
+        wxLog::SetLogLevel(level);
 }
 
 unsigned CThreadLogger::GetVerbosity()

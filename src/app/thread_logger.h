@@ -26,8 +26,9 @@ public:
     // Largest size limit; limits below 0 or above it are clamped to it.
     static constexpr long kMaxSizeLimit = 104857600;
 
-    // Turns the toolkit's verbose flag on and lets every level through to this target (only the verbosity
-    // filters), opens the file (no size limit) and becomes the instance. Main thread, before installation.
+    // Turns the toolkit's verbose flag on, opens the file (no size limit), becomes the instance and sets the
+    // toolkit's level filter to the verbosity, so that a message this log would drop is not even formatted. The
+    // destructor of the instance gives the toolkit's filter back as it found it. Main thread, before installation.
     CThreadLogger(FILE* errorStream, FILE* outputStream, const wxString& fileName, Clock clock = Clock());
     ~CThreadLogger() override;
     CThreadLogger(const CThreadLogger&) = delete;
@@ -38,7 +39,9 @@ public:
     // file is open afterwards, or the name is empty. Any thread; takes the log lock.
     bool OpenLogFile(FILE* errorStream, FILE* outputStream, const wxString& fileName, long sizeLimit);
 
-    // Highest level written; 5 (info) at start-up. Any thread; takes the log lock. Works before any instance.
+    // Highest level written; 5 (info) at start-up. Works before any instance; while there is one, it also sets the
+    // toolkit's level filter. Takes the log lock. At start-up: the toolkit's filter is a plain process-wide value
+    // that every logging thread reads.
     static void SetVerbosity(unsigned level);
     static unsigned GetVerbosity();
     // The live instance, or nullptr. Any thread; takes the log lock.

@@ -154,9 +154,11 @@ void CHost::OnAsync(const wxString& line)
         m_channel.GetClient().Disconnect();
         return;
     }
-    // Every change of every subscribed variable comes through here: no more copies than needed.
+    // Every change of every subscribed variable comes through here: no more copies than needed, and the key is
+    // built in a buffer that each delivering thread keeps.
     const size_t equals = line.find('=');
-    wxString key(line, 0, equals == wxString::npos ? line.length() : equals);
+    static thread_local wxString key;
+    key.assign(line, 0, equals == wxString::npos ? line.length() : equals);
     key.MakeUpper();
     std::lock_guard<std::mutex> guard(m_varsLock);
     CVariableRecord* record = FindRecord(key);

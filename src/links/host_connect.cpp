@@ -4,6 +4,7 @@
 #include <wx/log.h>
 
 #include "links/host.h"
+#include "links/link_text.h"
 #include "platform/log_levels.h"
 
 namespace
@@ -146,7 +147,7 @@ bool CHost::LinkVariable(const wxString& name, CVariableRecord& record)
         LogVerbose4("[%s] LinkVariable for %s failed", m_alias, name);
         return LinkLost(record, session);
     }
-    if (!answer.StartsWith("*"))
+    if (!IsRefusal(answer))
     {
         record.m_linked = true;
         record.m_pollMode = false;
@@ -164,7 +165,7 @@ bool CHost::ReadPollVariable(const wxString& name, CVariableRecord& record, std:
         LogVerbose4("[%s] LinkVariable (poll) for %s failed", m_alias, name);
         return LinkLost(record, session);
     }
-    if (answer.StartsWith("*"))
+    if (IsRefusal(answer))
     {
         LogVerbose4("[%s] LinkVariable (poll) for %s failed (%s)", m_alias, name, answer);
         record.Invalidate();

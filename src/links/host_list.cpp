@@ -125,6 +125,8 @@ void CHostList::StopAll()
 void CHostList::Clear()
 {
     StopAll();
+    // A job still writing has seen its host stop and ends at once.
+    m_jobs.Shutdown();
     std::map<wxString, std::unique_ptr<CHost>> hosts;
     {
         std::lock_guard<std::mutex> guard(m_lock);

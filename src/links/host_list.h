@@ -1,7 +1,8 @@
 #pragma once
 // CHostList: the table of the panel's hosts by alias, one per process. It is created at start-up, loads the hosts
 // of the application document, starts their threads, stops them before the application is reloaded or closed,
-// and hands the common poll interval to every host.
+// and hands the common poll interval to every host. It also owns the threads that carry out the link sets' jobs,
+// which end when the hosts are cleared.
 //
 // Thread contract: Load, StartAll, StopAll, Clear and SetPollInterval on the GUI thread; FindHost and Get from
 // any thread; all take the table lock except Get.
@@ -10,6 +11,8 @@
 #include <mutex>
 
 #include <wx/string.h>
+
+#include "links/job_pool.h"
 
 class CHost;
 class wxXmlNode;
@@ -39,10 +42,13 @@ public:
     // Stops every running host: all are told first, then each is waited for, so the whole stop takes about as long
     // as the slowest host.
     void StopAll();
-    // StopAll, then deletes every host.
+    // StopAll, then ends the job threads and deletes every host.
     void Clear();
     // Sets the poll interval of the table and of every host.
     void SetPollInterval(int ms);
+
+    // The threads of the link sets' actions. Any thread.
+    CJobPool& GetJobPool() { return m_jobs; }
 
     // The poll interval for the configured VU-meter speed: 2500 / speed ms, where speeds outside 1..100 count as 25.
     static int PollIntervalForVuSpeed(int vuSpeed);
@@ -53,4 +59,5 @@ private:
     std::mutex m_lock;  // guards the fields below
     std::map<wxString, std::unique_ptr<CHost>> m_hosts;
     int m_pollInterval = kDefaultPollIntervalMs;
+    CJobPool m_jobs;
 };

@@ -27,13 +27,7 @@ bool CHost::ExchangeBatch(const wxString& batch, const std::vector<wxString>& na
     if (!m_channel.SendCommands(batch))
         return false;
     answers.reserve(names.size());
-    for (const wxString& name : names)
-    {
-        wxString answer;
-        if (!m_channel.WaitAnswer(name, &answer))
-            break;
-        answers.push_back(answer);
-    }
+    m_channel.WaitAnswers(names, answers);
     return true;
 }
 

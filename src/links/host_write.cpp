@@ -2,13 +2,14 @@
 #include <wx/log.h>
 
 #include "links/host.h"
+#include "links/link_text.h"
 #include "platform/log_levels.h"
 
 namespace
 {
 bool HasLineBreak(const wxString& text)
 {
-    return text.find_first_of("\r\n") != wxString::npos;
+    return text.find_first_of(wxS("\r\n")) != wxString::npos;
 }
 }  // namespace
 
@@ -51,7 +52,7 @@ bool CHost::SetVarValue(const wxString& name, const wxString& value)
     {
         std::lock_guard<std::recursive_mutex> guard(m_connectionLock);
         session = m_channel.GetClient().LoggedInConnection();
-        exchanged = m_channel.RequestAndWait(name + "=" + value, &answer);
+        exchanged = m_channel.RequestAndWait(name + wxS('=') + value, &answer);
     }
     std::lock_guard<std::mutex> guard(m_varsLock);
     if (!exchanged)
@@ -62,7 +63,7 @@ bool CHost::SetVarValue(const wxString& name, const wxString& value)
         DropSession(session);
         return false;
     }
-    if (answer.StartsWith("*"))
+    if (IsRefusal(answer))
     {
         LogVerbose4("[%s] SetVarValue for %s to %s error: %s", m_alias, name, value, answer);
         if (record)
@@ -97,7 +98,7 @@ bool CHost::SetVarsValues(std::vector<wxString>& names, const std::vector<wxStri
         {
             names[i].MakeUpper();
             records.push_back(FindRecord(names[i]));
-            batch += names[i] + "=" + values[i] + "\n";
+            batch << names[i] << wxS('=') << values[i] << wxS('\n');
         }
     }
     std::vector<wxString> answers;
@@ -131,7 +132,7 @@ bool CHost::ApplyWriteAnswers(const std::vector<CVariableRecord*>& records, cons
     }
     for (std::size_t i = 0; i < answers.size(); ++i)
     {
-        if (!answers[i].StartsWith("*"))
+        if (!IsRefusal(answers[i]))
         {
             StoreWritten(records[i], names[i], values[i]);
             continue;
@@ -160,7 +161,7 @@ bool CHost::SendCommand(const wxString& command, wxString& answer)
         m_channel.GetClient().Disconnect();
         return false;
     }
-    if (reply.StartsWith("*"))
+    if (IsRefusal(reply))
     {
         LogVerbose4("[%s] SendCommand %s failed", m_alias, command);
         return false;

@@ -75,9 +75,3 @@ std::function<bool()> CLinkJob::TextWork(const wxString& text)
     }
     return {};
 }
-
-int CJobWorker::Execute()
-{
-    m_succeeded = m_work();
-    return 0;
-}

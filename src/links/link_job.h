@@ -1,18 +1,13 @@
 #pragma once
-// CLinkJob: one unit of an action of a link set, carried out by its own worker thread. A job is either the
+// CLinkJob: one unit of an action of a link set, carried out on a thread of its own (CJobPool). A job is either the
 // variable links of one host, written together in one batch, or one other link (sequential, fixed or choice),
 // which does its own writes. Jobs are built once when the link set reads its element and live with it.
 //
-// CJobWorker: the short-lived thread that runs one job of one action; the link set joins every worker before the
-// action returns.
-//
-// Thread contract: jobs are built and prepared on the GUI thread; a worker only reads its own copies.
+// Thread contract: jobs are built and prepared on the GUI thread; the work they hand out only reads its own copies.
 #include <functional>
 #include <vector>
 
 #include <wx/string.h>
-
-#include "protocol/thread.h"
 
 class CHost;
 class COrvLinkBase;
@@ -56,21 +51,4 @@ private:
     std::vector<wxString> m_namesOff;
     std::vector<wxString> m_valuesOff;
     COrvLinkBase* const m_other = nullptr;
-};
-
-class CJobWorker : public CThread
-{
-public:
-    explicit CJobWorker(std::function<bool()> work) : CThread(3, "job"), m_work(std::move(work)) {}
-    ~CJobWorker() override { Stop(); }
-
-    // After the worker has been joined.
-    bool Succeeded() const { return m_succeeded; }
-
-protected:
-    int Execute() override;
-
-private:
-    std::function<bool()> m_work;
-    bool m_succeeded = false;  // written by the worker, read after it has been joined
 };

@@ -5,6 +5,8 @@
 #include <wx/log.h>
 #include <wx/xml/xml.h>
 
+#include "links/host_list.h"
+#include "links/job_pool.h"
 #include "links/link_job.h"
 #include "links/orv_link_choice.h"
 #include "links/orv_link_fixed.h"
@@ -193,28 +195,19 @@ bool CLinkSet::SetValueString(const wxString& text)
     return RunJobs(0, &text);
 }
 
-// One worker per job that has something to do; all are joined before the result is combined.
+// One thread per job that has something to do, all at once; every one has ended before the result is combined.
 bool CLinkSet::RunJobs(int on, const wxString* text)
 {
-    std::vector<std::unique_ptr<CJobWorker>> workers;
-    bool succeeded = true;
+    std::vector<CJobPool::Work> works;
     for (auto& job : m_jobs)
     {
-        std::function<bool()> work = text ? job->TextWork(*text) : job->SwitchWork(on);
-        if (!work)
-            continue;
-        workers.push_back(std::make_unique<CJobWorker>(std::move(work)));
-        if (!workers.back()->Start())
-        {
-            wxLogError("Can not start a worker thread");
-            workers.pop_back();
-            succeeded = false;
-        }
+        CJobPool::Work work = text ? job->TextWork(*text) : job->SwitchWork(on);
+        if (work)
+            works.push_back(std::move(work));
     }
-    for (auto& worker : workers)
-    {
-        worker->Stop();
-        succeeded = worker->Succeeded() && succeeded;
-    }
-    return succeeded;
+    if (m_hosts)
+        return m_hosts->GetJobPool().RunAll(works);
+    // Without a host table there are only computed links; their threads end with the action.
+    CJobPool pool;
+    return pool.RunAll(works);
 }

@@ -2,7 +2,7 @@
 // CLinkSet: the links of one element of the panel (a control, a panel, a group, an info indicator). It reads the
 // `link` and `seq` children of the element, owns every link created through it (nested ones included), tells its
 // target when a link gets or loses a value, and carries out the target's actions (switch on, switch off, write a
-// text) on all its top-level links, one worker thread per job.
+// text) on all its top-level links, one thread per job, all at once (the calling thread carries one of them).
 //
 // Thread contract: construction, SetCallbacks, Init, Create, SetValue, SetValueString and destruction on the GUI
 // thread (SetCallbacks before Init); Notify from any thread; GetValueString wherever links are read.
@@ -45,7 +45,8 @@ public:
     // 0 done (also for an unsupported type, which creates nothing), -1 when the link failed to initialise.
     int Create(wxXmlNode* element, std::vector<COrvLinkBase*>* list, COrvLinkBase** where);
 
-    // Switches every top-level link on (1) or off (0); true when every job succeeded. Waits for all workers.
+    // Switches every top-level link on (1) or off (0); true when every job succeeded. Returns when every job has
+    // ended.
     bool SetValue(int on);
     // Writes the same text to everything the element is linked to; true when every job succeeded.
     bool SetValueString(const wxString& text);

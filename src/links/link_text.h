@@ -11,3 +11,9 @@ inline bool EqualsNoCase(const wxString& left, const wxString& right)
 {
     return left.CmpNoCase(right) == 0;
 }
+
+// A device answer starting with '*': the device refused the command; the rest says why.
+inline bool IsRefusal(const wxString& answer)
+{
+    return !answer.empty() && answer[0] == '*';
+}

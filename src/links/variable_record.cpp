@@ -6,7 +6,8 @@
 void CVariableRecord::NotifyChange() const
 {
     // Every value change of every variable passes here: the trace costs nothing unless the log lets it through.
-    const bool trace = wxLog::IsLevelEnabled(LOG_VERBOSE5, wxString());
+    // The toolkit's level alone decides it here, without the lock of its full test, which the trace then makes.
+    const bool trace = wxLog::GetLogLevel() >= LOG_VERBOSE5;
     if (!m_hasValue)
     {
         if (trace)

@@ -132,25 +132,32 @@ void AppendCode(std::wstring& text, unsigned long code)
 }
 }  // namespace
 
-wxString DecodeUtf8(const char* data, std::size_t size)
+void DecodeUtf8(const char* data, std::size_t size, std::wstring& scratch, wxString& out)
 {
     const unsigned char* bytes = reinterpret_cast<const unsigned char*>(data);
-    std::wstring text;
-    text.reserve(size);
+    scratch.clear();
     for (std::size_t i = 0; i < size;)
     {
         unsigned long code = 0;
         std::size_t length = DecodeOne(bytes + i, size - i, code);
         if (length == 0)
         {
-            text += kReplacement;
+            scratch += kReplacement;
             ++i;
         }
         else
         {
-            AppendCode(text, code);
+            AppendCode(scratch, code);
             i += length;
         }
     }
-    return wxString(text);
+    out.assign(scratch.data(), scratch.size());
+}
+
+wxString DecodeUtf8(const char* data, std::size_t size)
+{
+    std::wstring scratch;
+    wxString text;
+    DecodeUtf8(data, size, scratch, text);
+    return text;
 }

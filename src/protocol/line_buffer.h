@@ -50,3 +50,5 @@ private:
 // Decodes UTF-8 into wide text. Bytes that are not valid UTF-8 become U+FFFD each, so a damaged line stays visible
 // as such rather than turning into an empty (and therefore valid-looking) answer.
 wxString DecodeUtf8(const char* data, std::size_t size);
+// The same into out, decoding through scratch: a reader that decodes many lines reuses both buffers.
+void DecodeUtf8(const char* data, std::size_t size, std::wstring& scratch, wxString& out);

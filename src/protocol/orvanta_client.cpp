@@ -35,9 +35,9 @@ std::uint64_t COrvantaClient::LoggedInConnection() const
     return IsLoggedIn() ? m_loggedIn.load() : 0;
 }
 
-int COrvantaClient::ReadLoggedIn(std::uint64_t connection, wxString& line, bool keepAsync)
+int COrvantaClient::ReadAllLoggedIn(std::uint64_t connection, std::vector<wxString>& lines)
 {
-    return ReadLineOn(connection, line, keepAsync);
+    return ReadLinesOn(connection, lines);
 }
 
 wxString COrvantaClient::GetHost() const

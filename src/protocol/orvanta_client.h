@@ -42,8 +42,9 @@ public:
     bool IsLoggedIn() const;
     // The connection on which the session is logged in, 0 when it is not.
     std::uint64_t LoggedInConnection() const;
-    // Reads from the logged-in connection identified, and from no other: 1 when it has gone.
-    int ReadLoggedIn(std::uint64_t connection, wxString& line, bool keepAsync);
+    // Reads from the logged-in connection identified, and from no other (1 when it has gone): the next line, waiting
+    // for it as ReadLine does, then every further line already received, notifications included.
+    int ReadAllLoggedIn(std::uint64_t connection, std::vector<wxString>& lines);
     // Disconnects only if the identified connection is still the current one.
     void DisconnectIfCurrent(std::uint64_t connection);
 

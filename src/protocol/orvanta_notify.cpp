@@ -5,6 +5,19 @@
 
 #include <wx/log.h>
 
+namespace
+{
+bool IsNotification(const wxString& line)
+{
+    return !line.empty() && line[0] == '!';
+}
+
+bool IsIntermediate(const wxString& line)
+{
+    return !line.empty() && line[0] == '+';
+}
+}  // namespace
+
 COrvantaNotify::COrvantaNotify() : CThread(3, "Orv_notify") {}
 
 COrvantaNotify::~COrvantaNotify()
@@ -49,15 +62,14 @@ int COrvantaNotify::Execute()
     }
     // Nobody may sleep on for an answer that will not come.
     std::lock_guard<std::mutex> guard(m_answerLock);
-    ++m_signals;
-    m_answerSignal.notify_all();
+    SignalAnswers();
     return 0;
 }
 
 void COrvantaNotify::ReceiveOne(std::uint64_t connection)
 {
-    wxString line;
-    const int result = m_client.ReadLoggedIn(connection, line, true);
+    m_received.clear();
+    const int result = m_client.ReadAllLoggedIn(connection, m_received);
     if (TestDestroy())
         return;
     if (result == CTelnetClient::kReceiveFailed)
@@ -67,31 +79,63 @@ void COrvantaNotify::ReceiveOne(std::uint64_t connection)
         return;
     }
     if (result == CTelnetClient::kOk)
-        SortLine(line);
+        SortLines(m_received);
 }
 
-void COrvantaNotify::SortLine(const wxString& line)
+// Sorts the lines in the order received. A run of answers is queued under one hold of the answer lock and wakes
+// its waiter once, not once per line, and before the next notification goes to the handler, since the handler may
+// block on a lock that the waiter holds. A notification needs the answer lock only while holding is on.
+void COrvantaNotify::SortLines(std::vector<wxString>& lines)
 {
-    std::unique_lock<std::mutex> guard(m_answerLock);
-    if (line.StartsWith("!"))
+    void* context;
+    AsyncFunction function;
     {
-        wxString rest = line.Mid(1);
-        if (m_hold)
+        std::lock_guard<std::mutex> guard(m_answerLock);
+        context = m_asyncContext;
+        function = m_asyncFunction;
+    }
+    for (std::size_t i = 0; i < lines.size();)
+    {
+        if (IsNotification(lines[i]))
         {
-            m_held.push_back(rest);
-            return;
+            wxString& line = lines[i++];
+            line.erase(0, 1);
+            if (!HoldBack(line) && function)
+                function(context, line);
+            continue;
         }
-        guard.unlock();
-        PushAsync(rest);
-        return;
+        std::lock_guard<std::mutex> guard(m_answerLock);
+        bool answered = false;
+        for (; i < lines.size() && !IsNotification(lines[i]); ++i)
+        {
+            // An intermediate line is never an answer: it wakes nobody.
+            answered = answered || !IsIntermediate(lines[i]);
+            m_answers.emplace_back();
+            m_answers.back().swap(lines[i]);
+        }
+        if (answered)
+            SignalAnswers();
     }
-    m_answers.push_back(line);
-    // An intermediate line is never an answer: it wakes nobody.
-    if (!line.StartsWith("+"))
-    {
-        ++m_signals;
-        m_answerSignal.notify_all();
-    }
+}
+
+// Queues a notification while holding is on; false when it is to be delivered now.
+bool COrvantaNotify::HoldBack(wxString& line)
+{
+    if (!m_hold.load(std::memory_order_acquire))
+        return false;
+    std::lock_guard<std::mutex> guard(m_answerLock);
+    if (!m_hold.load(std::memory_order_relaxed))
+        return false;  // released meanwhile, and the held lines are delivered: this one comes after them
+    m_held.emplace_back();
+    m_held.back().swap(line);
+    return true;
+}
+
+// Answer lock held.
+void COrvantaNotify::SignalAnswers()
+{
+    ++m_signals;
+    m_answerSignal.notify_all();
 }
 
 void COrvantaNotify::PushAsync(const wxString& line)
@@ -148,22 +192,53 @@ bool COrvantaNotify::WaitAnswer(const wxString& command, wxString* answer)
 {
     if (answer)
         answer->clear();
-    bool waited = false;
     std::unique_lock<std::mutex> guard(m_answerLock);
+    const Outcome outcome = TakeAnswer(guard, command, answer);
+    guard.unlock();
+    if (outcome == Outcome::kIncomplete)
+        ReportIncomplete(command);
+    return outcome == Outcome::kAnswered;
+}
+
+std::size_t COrvantaNotify::WaitAnswers(const std::vector<wxString>& commands, std::vector<wxString>& answers)
+{
+    const std::size_t first = answers.size();
+    std::unique_lock<std::mutex> guard(m_answerLock);
+    for (const wxString& command : commands)
+    {
+        answers.emplace_back();
+        const Outcome outcome = TakeAnswer(guard, command, &answers.back());
+        if (outcome == Outcome::kAnswered)
+            continue;
+        answers.pop_back();
+        guard.unlock();
+        if (outcome == Outcome::kIncomplete)
+            ReportIncomplete(command);
+        break;
+    }
+    return answers.size() - first;
+}
+
+// Answer lock held (released only while waiting). Takes the next answer line, dropping intermediate lines, and
+// waits at most one answer time-out for one to come.
+COrvantaNotify::Outcome COrvantaNotify::TakeAnswer(std::unique_lock<std::mutex>& guard, const wxString& command,
+                                                   wxString* answer)
+{
+    bool waited = false;
     for (;;)
     {
         while (!m_answers.empty())
         {
-            wxString line = m_answers.front();
+            wxString& line = m_answers.front();
+            const bool intermediate = IsIntermediate(line);
+            if (!intermediate && answer)
+                answer->swap(line);
             m_answers.pop_front();
-            if (line.StartsWith("+"))
-                continue;
-            if (answer)
-                *answer = line;
-            return true;
+            if (!intermediate)
+                return Outcome::kAnswered;
         }
         if (waited || !m_client.IsConnected() || !m_client.IsLoggedIn())
-            break;
+            return Outcome::kIncomplete;
         const std::uint64_t seen = m_signals;
         const auto timeout = std::chrono::milliseconds(m_answerTimeout.load());
         ++m_waiters;
@@ -172,14 +247,18 @@ bool COrvantaNotify::WaitAnswer(const wxString& command, wxString* answer)
         if (!signalled)
         {
             wxLogError("Timeout on Wait for Cmd %s", command);
-            return false;
+            return Outcome::kTimedOut;
         }
         waited = true;
     }
-    guard.unlock();
+}
+
+// Woken without an answer (only intermediate lines came, or the thread stopped), or not logged in: worth a message
+// only while the receive loop runs.
+void COrvantaNotify::ReportIncomplete(const wxString& command)
+{
     if (IsReceiving())
         wxLogError("O&V: unexpected incomplete answer for command %s", command);
-    return false;
 }
 
 void COrvantaNotify::SetHoldAsync(bool hold)
@@ -187,11 +266,11 @@ void COrvantaNotify::SetHoldAsync(bool hold)
     std::deque<wxString> released;
     {
         std::lock_guard<std::mutex> guard(m_answerLock);
-        if (m_hold == hold)
+        if (m_hold.load(std::memory_order_relaxed) == hold)
             return;
         if (hold)
         {
-            m_hold = true;
+            m_hold.store(true, std::memory_order_release);
             return;
         }
         released.swap(m_held);
@@ -206,7 +285,7 @@ void COrvantaNotify::SetHoldAsync(bool hold)
         std::lock_guard<std::mutex> guard(m_answerLock);
         if (m_held.empty())
         {
-            m_hold = false;
+            m_hold.store(false, std::memory_order_release);
             return;
         }
         released.swap(m_held);

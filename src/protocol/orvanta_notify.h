@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <deque>
 #include <mutex>
+#include <vector>
 
 #include <wx/string.h>
 
@@ -46,6 +47,10 @@ public:
     bool SendCommands(const wxString& text);
     // Takes the next answer line; command is used in messages only. Caller holds the request lock.
     bool WaitAnswer(const wxString& command, wxString* answer);
+    // Takes the answers of a batch, one per command in order, as one WaitAnswer per command would, but takes every
+    // answer already received under one hold of the answer lock. Stops at the first answer that does not come;
+    // appends the answers taken and returns their number. Caller holds the request lock.
+    std::size_t WaitAnswers(const std::vector<wxString>& commands, std::vector<wxString>& answers);
     // Holds asynchronous lines back, or releases them: the held lines are delivered, oldest first, on the calling
     // thread. Any thread but this one.
     void SetHoldAsync(bool hold);
@@ -61,10 +66,21 @@ protected:
     int Execute() override;
 
 private:
+    enum class Outcome
+    {
+        kAnswered,
+        kTimedOut,
+        kIncomplete,
+    };
+
     bool IsReceiving();
+    Outcome TakeAnswer(std::unique_lock<std::mutex>& guard, const wxString& command, wxString* answer);
+    void ReportIncomplete(const wxString& command);
     bool CanExchange();
     void ReceiveOne(std::uint64_t connection);
-    void SortLine(const wxString& line);
+    void SortLines(std::vector<wxString>& lines);
+    bool HoldBack(wxString& line);
+    void SignalAnswers();
     void PushAsync(const wxString& line);
     void DiscardLateAnswers();
 
@@ -74,13 +90,14 @@ private:
 
     COrvantaClient m_client;
     std::mutex m_requestLock;
+    std::vector<wxString> m_received;  // receive thread only: the lines of one read
 
     std::mutex m_answerLock;  // guards the fields below
     std::condition_variable m_answerSignal;
     std::deque<wxString> m_answers;
     std::deque<wxString> m_held;
-    bool m_hold = false;
-    std::uint64_t m_signals = 0;  // counts broadcasts, so that a waiter tells a real one from a spurious wake-up
+    std::atomic<bool> m_hold{false};  // written under the answer lock; read without it by the receive thread
+    std::uint64_t m_signals = 0;      // counts broadcasts, so that a waiter tells a real one from a spurious wake-up
 
     std::atomic<int> m_answerTimeout{kAnswerTimeoutMs};
     std::atomic<int> m_waiters{0};

@@ -180,35 +180,61 @@ int CTelnetClient::ReadLine(wxString& line, bool keepAsync)
     ConnectionPtr connection = Acquire();
     if (!connection)
         return kNotConnected;
-    return ReadFrom(connection, line, keepAsync);
-}
-
-int CTelnetClient::ReadLineOn(std::uint64_t id, wxString& line, bool keepAsync)
-{
-    line.clear();
-    ConnectionPtr connection = Acquire();
-    if (!connection || connection->m_id != id)
-        return kNotConnected;
-    return ReadFrom(connection, line, keepAsync);
-}
-
-int CTelnetClient::ReadFrom(const ConnectionPtr& connection, wxString& line, bool keepAsync)
-{
     std::lock_guard<std::mutex> reader(m_readLock);
-    if (m_bufferConnection != connection->m_id)
+    StartReading(connection);
+    return NextLine(connection, line, keepAsync);
+}
+
+CTelnetClient::ConnectionPtr CTelnetClient::AcquireForReading(std::uint64_t id) const
+{
+    ConnectionPtr connection = Acquire();
+    return connection && connection->m_id == id ? connection : nullptr;
+}
+
+int CTelnetClient::ReadLinesOn(std::uint64_t id, std::vector<wxString>& lines)
+{
+    ConnectionPtr connection = AcquireForReading(id);
+    if (!connection)
+        return kNotConnected;
+    std::lock_guard<std::mutex> reader(m_readLock);
+    StartReading(connection);
+    lines.emplace_back();
+    const int result = NextLine(connection, lines.back(), true);
+    if (result != kOk)
     {
-        // The tail of an over-long line of an earlier connection says nothing about this one.
-        m_buffer.EndDiscard();
-        m_bufferConnection = connection->m_id;
+        lines.pop_back();
+        return result;
+    }
+    TakeBufferedLines(connection, lines);
+    return kOk;
+}
+
+// Read lock held.
+void CTelnetClient::StartReading(const ConnectionPtr& connection)
+{
+    if (m_bufferConnection == connection->m_id)
+        return;
+    // The tail of an over-long line of an earlier connection says nothing about this one.
+    m_buffer.EndDiscard();
+    m_failPending = false;
+    m_bufferConnection = connection->m_id;
+}
+
+// Read lock held. The next line, waiting for at most one chunk of data after the buffer has run dry.
+int CTelnetClient::NextLine(const ConnectionPtr& connection, wxString& line, bool keepAsync)
+{
+    if (m_failPending)
+    {
+        m_failPending = false;
+        return kReceiveFailed;
     }
     bool justReceived = false;
-    std::string raw;
     for (;;)
     {
-        switch (m_buffer.Next(raw, keepAsync))
+        switch (m_buffer.Next(m_raw, keepAsync))
         {
             case CLineBuffer::Result::Line:
-                line = DecodeUtf8(raw.data(), raw.size());
+                DecodeUtf8(m_raw.data(), m_raw.size(), m_decoded, line);
                 return kOk;
             case CLineBuffer::Result::Overlong:
                 ReportOverlongLine(*connection);
@@ -225,6 +251,30 @@ int CTelnetClient::ReadFrom(const ConnectionPtr& connection, wxString& line, boo
         if (result != kOk)
             return result;
         justReceived = true;
+    }
+}
+
+// Read lock held. Appends the complete lines that are already buffered. An over-long line among them is reported
+// now and fails the next read, so that the lines before it are still delivered.
+void CTelnetClient::TakeBufferedLines(const ConnectionPtr& connection, std::vector<wxString>& lines)
+{
+    for (;;)
+    {
+        switch (m_buffer.Next(m_raw, true))
+        {
+            case CLineBuffer::Result::Line:
+                lines.emplace_back();
+                DecodeUtf8(m_raw.data(), m_raw.size(), m_decoded, lines.back());
+                continue;
+            case CLineBuffer::Result::Skipped:
+                continue;
+            case CLineBuffer::Result::Overlong:
+                ReportOverlongLine(*connection);
+                m_failPending = true;
+                return;
+            case CLineBuffer::Result::NeedMore:
+                return;
+        }
     }
 }
 

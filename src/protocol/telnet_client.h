@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <vector>
 
 #include <wx/string.h>
 
@@ -76,8 +77,11 @@ protected:
     // Closes the connection only if it is still the one identified, so that a thread that saw a connection fail
     // cannot close a newer one that another thread opened meanwhile. True when it closed it.
     bool DisconnectConnection(std::uint64_t id);
-    // ReadLine on the identified connection only: 1 when it is no longer the current one.
-    int ReadLineOn(std::uint64_t id, wxString& line, bool keepAsync);
+    // ReadLine with keepAsync on the identified connection only (1 when it is no longer the current one), which
+    // after the first line also appends every further complete line already received, without waiting again: a
+    // reader that takes many lines at once pays the wait and the locks once. 0 when at least one line was appended,
+    // else the result of the first read.
+    int ReadLinesOn(std::uint64_t id, std::vector<wxString>& lines);
 
 private:
     struct CConnection;
@@ -85,7 +89,10 @@ private:
 
     ConnectionPtr Acquire() const;
     bool IsCurrent(const ConnectionPtr& connection) const;
-    int ReadFrom(const ConnectionPtr& connection, wxString& line, bool keepAsync);
+    ConnectionPtr AcquireForReading(std::uint64_t id) const;
+    void StartReading(const ConnectionPtr& connection);
+    int NextLine(const ConnectionPtr& connection, wxString& line, bool keepAsync);
+    void TakeBufferedLines(const ConnectionPtr& connection, std::vector<wxString>& lines);
     int ReceiveChunk(const ConnectionPtr& connection);
     int SendBytes(const std::string& bytes);
     void ReportOverlongLine(const CConnection& connection);
@@ -97,6 +104,9 @@ private:
     std::mutex m_readLock;  // one reader at a time; guards the fields below
     CLineBuffer m_buffer;
     std::uint64_t m_bufferConnection = 0;
+    bool m_failPending = false;  // an over-long line was met after lines that were returned: the next read fails
+    std::string m_raw;           // the line being cut, reused
+    std::wstring m_decoded;      // the line being decoded, reused
 
     std::atomic<int> m_timeout{kDefaultTimeoutMs};
     std::atomic<int> m_connectTimeout{kDefaultConnectTimeoutMs};

@@ -38,7 +38,11 @@ bool CThread::Start()
         return false;
     // Never held across the toolkit's calls: its own thread lock must not nest with one of ours.
     m_running = Run() == wxTHREAD_NO_ERROR;
-    return m_running;
+    if (!m_running)
+        return false;
+    std::unique_lock<std::mutex> guard(m_setUpLock);
+    m_setUpDone.wait(guard, [this] { return m_setUp; });
+    return true;
 }
 
 void CThread::Stop()
@@ -66,6 +70,11 @@ wxThread::ExitCode CThread::Entry()
     wxLog::SetThreadActiveTarget(m_logTarget);
     if (!m_name.empty())
         wxThread::SetNameForCurrent(m_name);
+    {
+        std::lock_guard<std::mutex> guard(m_setUpLock);
+        m_setUp = true;
+        m_setUpDone.notify_all();
+    }
     const int result = Execute();
     wxLog::SetThreadActiveTarget(nullptr);
     return reinterpret_cast<ExitCode>(static_cast<wxIntPtr>(result));

@@ -8,6 +8,8 @@
 // A derived class whose Execute uses its own members must call Stop in its own destructor: by the time the base
 // destructor runs, those members are gone.
 #include <atomic>
+#include <condition_variable>
+#include <mutex>
 #include <string>
 
 #include <wx/thread.h>
@@ -21,7 +23,9 @@ public:
     CThread(int stackClass, const char* name);
     ~CThread() override;
 
-    // Creates the thread with the stack of its class and runs it; false when it could not be created. Any thread.
+    // Creates the thread with the stack of its class and runs it; false when it could not be created. Returns once
+    // the thread has set itself up (log target, name), so that threads started one after the other never set
+    // themselves up at the same time: the toolkit creates its per-thread bookkeeping lazily, on first use. Any thread.
     bool Start();
     // Requests the stop and waits until the thread has ended (resuming it first when paused). Any thread but this
     // one; when two threads stop it at once, one of them waits for the end.
@@ -50,4 +54,7 @@ private:
     wxLog* m_logTarget = nullptr;        // written by Start before the thread runs
     std::atomic<bool> m_started{false};  // Start was called (a thread runs only once)
     std::atomic<bool> m_running{false};  // created and running, not yet joined; whoever clears it joins
+    std::mutex m_setUpLock;              // guards m_setUp
+    std::condition_variable m_setUpDone;
+    bool m_setUp = false;  // the thread has set itself up
 };

@@ -46,6 +46,15 @@ bool IsWholeLine(const std::string& line)
     return rest == std::string(40 + index % 50, 'x') + "\r";
 }
 
+// The lines without their "hh:mm:ss: " prefix (the toolkit stamps its records with the real time).
+std::string WithoutTimes(const std::string& text)
+{
+    std::string rest;
+    for (const std::string& line : Lines(text))
+        rest += (line.size() >= 10 && line[2] == ':' && line[5] == ':' ? line.substr(10) : line) + "\n";
+    return rest;
+}
+
 int CountOf(const std::string& text, const std::string& fragment)
 {
     int count = 0;
@@ -166,6 +175,82 @@ TEST_F(ThreadLoggerTest, VerbosityDecidesWhichLevelsAreWritten)
                         (level == wxLOG_Warning ? "Warning: " : "") + "level " + std::to_string(level) + "\r\n";
         EXPECT_EQ(dir.Read("panel.log"), expected);
     }
+}
+
+// The same log as the program's, installed as the toolkit's active target; it counts the messages that reach it.
+// The toolkit formats a message only on its way to the target, so a message that never arrives was never
+// formatted.
+class CCountingLogger : public CThreadLogger
+{
+public:
+    using CThreadLogger::CThreadLogger;
+    int Arrived() const { return m_arrived.load(); }
+
+protected:
+    void DoLogRecord(wxLogLevel level, const wxString& msg, const wxLogRecordInfo& info) override
+    {
+        ++m_arrived;
+        CThreadLogger::DoLogRecord(level, msg, info);
+    }
+
+private:
+    std::atomic<int> m_arrived{0};
+};
+
+// Every level logged through the toolkit, at several verbosities: what is written is decided as before (the
+// verbosity, debug and trace never, info only with the verbose flag), and what is not written is not formatted.
+TEST_F(ThreadLoggerTest, TheToolkitFormatsOnlyWhatTheLogWrites)
+{
+    const wxLogLevel levels[] = {wxLOG_Error, wxLOG_Warning,  wxLOG_Message, wxLOG_Status, wxLOG_Info,   wxLOG_Debug,
+                                 wxLOG_Trace, wxLOG_Progress, LOG_VERBOSE2,  LOG_VERBOSE3, LOG_VERBOSE4, LOG_VERBOSE5};
+    for (unsigned verbosity : {0u, 1u, 5u, 102u, 103u})
+    {
+        for (bool verboseFlag : {true, false})
+        {
+            SCOPED_TRACE("verbosity " + std::to_string(verbosity) + (verboseFlag ? "" : ", verbose flag off"));
+            orvtest::TempDir dir;
+            CThreadLogger::SetVerbosity(verbosity);
+            auto* logger =
+                new CCountingLogger(m_error, m_output, dir.Sub("panel.log"), [this] { return m_now.load(); });
+            wxLog* previous = wxLog::SetActiveTarget(logger);
+            wxLog::SetVerbose(verboseFlag);
+            std::string expected;
+            int arriving = 0;
+            for (wxLogLevel level : levels)
+            {
+                wxLogGeneric(level, "level %d", static_cast<int>(level));
+                arriving += level <= verbosity ? 1 : 0;
+                const bool written = level <= verbosity && level != wxLOG_Debug && level != wxLOG_Trace &&
+                                     (level != wxLOG_Info || verboseFlag);
+                if (written)
+                    expected += std::string(level == wxLOG_Error     ? "Error: "
+                                            : level == wxLOG_Warning ? "Warning: "
+                                                                     : "") +
+                                "level " + std::to_string(level) + "\r\n";
+            }
+            EXPECT_EQ(logger->Arrived(), arriving);
+            EXPECT_EQ(wxLog::IsLevelEnabled(LOG_VERBOSE5, wxString()), verbosity >= LOG_VERBOSE5);
+            wxLog::SetVerbose(true);
+            delete wxLog::SetActiveTarget(previous);
+            EXPECT_EQ(WithoutTimes(dir.Read("panel.log")), expected);
+        }
+    }
+}
+
+// The verbosity can change while the log is installed (the command line sets it after the first messages); the
+// toolkit's filter follows, and goes back to what it was when the log is gone.
+TEST_F(ThreadLoggerTest, TheToolkitFilterFollowsTheVerbosityWhileTheLogIsInstalled)
+{
+    wxLog::SetLogLevel(wxLOG_Max);
+    {
+        auto logger = MakeLogger(LogPath());
+        EXPECT_EQ(wxLog::GetLogLevel(), static_cast<wxLogLevel>(wxLOG_Info));
+        CThreadLogger::SetVerbosity(LOG_VERBOSE4);
+        EXPECT_EQ(wxLog::GetLogLevel(), static_cast<wxLogLevel>(LOG_VERBOSE4));
+    }
+    EXPECT_EQ(wxLog::GetLogLevel(), static_cast<wxLogLevel>(wxLOG_Max));
+    CThreadLogger::SetVerbosity(wxLOG_Error);
+    EXPECT_EQ(wxLog::GetLogLevel(), static_cast<wxLogLevel>(wxLOG_Max)) << "no log installed: the toolkit's own";
 }
 
 TEST_F(ThreadLoggerTest, InfoNeedsTheToolkitVerboseFlagAndTextIsUtf8)

@@ -125,6 +125,25 @@ TEST(DeviceServer, BatchIsAnsweredInOrder)
     EXPECT_EQ(answers, (std::vector<std::string>{"1", "1", "*unknown NOPE", "1"}));
 }
 
+// The answers to a batch leave together, but never behind the notifications that the batch's own writes and
+// subscriptions cause: the client sees every line in the order the device made it.
+TEST(DeviceServer, BatchAnswersAndTheirNotificationsKeepTheirOrder)
+{
+    Simulator simulator;
+    RawLineClient client;
+    ASSERT_TRUE(simulator.Session(client));
+    ASSERT_EQ(client.Ask("MUTE!"), "OK");
+    std::string line;
+    ASSERT_TRUE(client.ReadLine(line));
+    ASSERT_EQ(line, "!MUTE=0");
+    ASSERT_TRUE(client.SendRaw("GAIN_IN?\nMUTE=1\nMUTE?\nGAIN_IN!\nMUTE=0\n"));
+    const std::vector<std::string> expected = {"0.0", "!MUTE=1", "1", "1", "OK", "!GAIN_IN=0.0", "!MUTE=0", "0"};
+    std::vector<std::string> lines;
+    while (lines.size() < expected.size() && client.ReadLine(line))
+        lines.push_back(line);
+    EXPECT_EQ(lines, expected);
+}
+
 TEST(DeviceServer, ClientsSeeEachOthersWrites)
 {
     Simulator simulator;

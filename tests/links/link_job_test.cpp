@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+
 #include "links/host.h"
 #include "links/host_list.h"
 #include "links/link_set.h"
@@ -80,6 +83,28 @@ TEST_F(JobTest, SequenceStopsAtItsFirstFailure)
     EXPECT_EQ(device.Value("S1"), "1");
     EXPECT_EQ(device.Value("S2"), "0");
     EXPECT_EQ(device.Value("S3"), "0") << "links after the failed one are not written";
+}
+
+// Each device holds the answer to its write until the other device has received its own: written one host after
+// the other, the first write would wait in vain and fail on the answer time-out.
+TEST_F(JobTest, WritesToDifferentHostsRunAtTheSameTime)
+{
+    std::atomic<int> arrived{0};
+    auto meet = [&arrived](const std::string&, const std::string&) {
+        ++arrived;
+        WaitUntil([&arrived] { return arrived.load() >= 2; }, std::chrono::milliseconds(2000));
+    };
+    Simulator first(kVariables);
+    Simulator second(kVariables);
+    first.Model().AddListener(meet);
+    second.Model().AddListener(meet);
+    LoadPorts({{"A", first.Port()}, {"B", second.Port()}});
+    LinkedElement& element = Read("<link host='A' variable='S1' value='1'/><link host='B' variable='S3' value='1'/>");
+    ASSERT_EQ(element.Set().GetJobs().size(), 2u);
+    EXPECT_TRUE(element.Set().SetValue(1)) << m_log.Dump();
+    EXPECT_EQ(arrived.load(), 2);
+    EXPECT_EQ(first.Value("S1"), "1");
+    EXPECT_EQ(second.Value("S3"), "1");
 }
 
 TEST_F(JobTest, DynamicValueIsReadAtEachPressAndTextIsWrittenAsGiven)

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <mutex>
 #include <thread>
@@ -183,6 +184,41 @@ TEST_F(NotifyChannel, BatchIsAnsweredLineByLineInOrder)
         answers.push_back(std::string(answer.utf8_str()));
     }
     EXPECT_EQ(answers, (std::vector<std::string>{"1", "2", "*unknown C"}));
+}
+
+TEST_F(NotifyChannel, BatchAnswersAreTakenTogetherUntilTheFirstMissingOne)
+{
+    m_peer.Expect("A?").Expect("B?").Expect("C?").Send("1\n+\n!X=9\n2\n");
+    Connect();
+    std::lock_guard<std::mutex> request(m_channel.GetRequestLock());
+    ASSERT_TRUE(m_channel.SendCommands("A?\nB?\nC?\n"));
+    std::vector<wxString> answers{"earlier"};
+    EXPECT_EQ(m_channel.WaitAnswers({"A?", "B?", "C?"}, answers), 2u);
+    EXPECT_EQ(answers, (std::vector<wxString>{"earlier", "1", "2"}));
+    EXPECT_EQ(m_log.Count("Timeout on Wait for Cmd C?", wxLOG_Error), 1) << m_log.Dump();
+    EXPECT_EQ(m_log.Count("", wxLOG_Error), 1) << m_log.Dump();
+    EXPECT_EQ(m_async.Lines(), std::vector<std::string>{"X=9"});
+}
+
+// The lines of one read are sorted together; an answer that came before a notification must reach its waiter
+// before the notification's handler runs, since the handler may wait for a lock that the waiter holds.
+TEST_F(NotifyChannel, AnAnswerIsNotHeldBackByTheNotificationAfterIt)
+{
+    m_peer.Expect("GAIN?").Send("-3.5\n!MUTE=1\n");
+    std::atomic<bool> answered{false};
+    std::atomic<bool> handlerSawAnswer{false};
+    m_async.onLine = [&](const std::string&) {
+        handlerSawAnswer = orvtest::WaitUntil([&] { return answered.load(); }, std::chrono::seconds(2));
+    };
+    Connect();
+    m_channel.SetAnswerTimeout(1000);
+    wxString answer;
+    const auto start = Clock::now();
+    EXPECT_TRUE(m_channel.RequestAndWait("GAIN?", &answer));
+    answered = true;
+    EXPECT_LT(ElapsedMs(start), 500);
+    EXPECT_EQ(answer, "-3.5");
+    EXPECT_TRUE(orvtest::WaitUntil([&] { return handlerSawAnswer.load(); }));
 }
 
 TEST_F(NotifyChannel, StoppingWhileACommandWaitsWakesItSilently)

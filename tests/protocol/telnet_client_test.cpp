@@ -22,9 +22,9 @@
 namespace
 {
 using Clock = std::chrono::steady_clock;
+using orvtest::CUnansweredPort;
 using orvtest::ElapsedMs;
 using orvtest::ScriptedPeer;
-using orvtest::CUnansweredPort;
 
 struct ReadStep
 {
@@ -87,6 +87,37 @@ TEST(TelnetClient, SecondLineOfASegmentNeedsNoWait)
     client.SetTimeout(0);  // a wait would now end at once with 5
     EXPECT_EQ(client.ReadLine(line, false), 0);
     EXPECT_EQ(line, "B");
+}
+
+// The batch read of the notification channel, on the connection it names.
+class CBatchReader : public CTelnetClient
+{
+public:
+    int ReadLines(std::vector<wxString>& lines, std::uint64_t id = 0)
+    {
+        return ReadLinesOn(id ? id : ConnectionId(), lines);
+    }
+    std::uint64_t Id() const { return ConnectionId(); }
+};
+
+TEST(TelnetClient, BatchReadTakesEveryLineAlreadyReceivedAndWaitsOnlyForTheFirst)
+{
+    ScriptedPeer peer;
+    peer.Send("!A=1\n+busy\n\nVALUE\nPART").Delay(100).Send("IAL\r\n").Start();
+    CBatchReader client;
+    ASSERT_EQ(client.Connect("127.0.0.1", peer.Port()), 0);
+    client.SetTimeout(2000);
+    std::vector<wxString> lines;
+    ASSERT_EQ(client.ReadLines(lines), 0);
+    EXPECT_EQ(lines, (std::vector<wxString>{"!A=1", "+busy", "", "VALUE"}));
+    lines.clear();
+    ASSERT_EQ(client.ReadLines(lines), 0);
+    EXPECT_EQ(lines, std::vector<wxString>{"PARTIAL"});
+    client.SetTimeout(50);
+    lines.clear();
+    EXPECT_EQ(client.ReadLines(lines), 5);
+    EXPECT_EQ(client.ReadLines(lines, client.Id() + 1), 1) << "only the connection named is read";
+    EXPECT_TRUE(lines.empty());
 }
 
 TEST(TelnetClient, SendsExactlyOneLineFeedAndUtf8)

@@ -12,6 +12,12 @@ namespace
 constexpr double kProgrammeLevel = -18.0;
 constexpr double kPeakFallPerStep = 1.5;
 
+unsigned char AsciiUpper(char c)
+{
+    const auto byte = static_cast<unsigned char>(c);
+    return byte >= 'a' && byte <= 'z' ? static_cast<unsigned char>(byte - 'a' + 'A') : byte;
+}
+
 std::string FormatLevel(double level)
 {
     char text[32];
@@ -44,22 +50,36 @@ std::string UpperName(const std::string& name)
     return upper;
 }
 
+std::size_t DeviceModel::NameHash::operator()(const std::string& name) const
+{
+    std::size_t hash = 14695981039346656037ull;  // FNV-1a over the upper-cased bytes
+    for (char c : name)
+        hash = (hash ^ AsciiUpper(c)) * 1099511628211ull;
+    return hash;
+}
+
+bool DeviceModel::NameEqual::operator()(const std::string& left, const std::string& right) const
+{
+    return left.size() == right.size() && std::equal(left.begin(), left.end(), right.begin(),
+                                                     [](char a, char b) { return AsciiUpper(a) == AsciiUpper(b); });
+}
+
 void DeviceModel::Add(const VariableSpec& spec)
 {
     std::lock_guard<std::mutex> guard(m_lock);
-    m_index[UpperName(spec.name)] = m_variables.size();
+    m_index[spec.name] = m_variables.size();
     m_variables.push_back(spec);
 }
 
 VariableSpec* DeviceModel::Lookup(const std::string& name)
 {
-    auto found = m_index.find(UpperName(name));
+    auto found = m_index.find(name);
     return found == m_index.end() ? nullptr : &m_variables[found->second];
 }
 
 const VariableSpec* DeviceModel::Lookup(const std::string& name) const
 {
-    auto found = m_index.find(UpperName(name));
+    auto found = m_index.find(name);
     return found == m_index.end() ? nullptr : &m_variables[found->second];
 }
 
@@ -75,6 +95,15 @@ bool DeviceModel::Find(const std::string& name, VariableSpec& spec) const
     const VariableSpec* variable = Lookup(name);
     if (variable)
         spec = *variable;
+    return variable != nullptr;
+}
+
+bool DeviceModel::Value(const std::string& name, std::string& value) const
+{
+    std::lock_guard<std::mutex> guard(m_lock);
+    const VariableSpec* variable = Lookup(name);
+    if (variable)
+        value = variable->value;
     return variable != nullptr;
 }
 

@@ -13,6 +13,7 @@
 #include <mutex>
 #include <random>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace devicesim
@@ -63,6 +64,8 @@ public:
     bool Has(const std::string& name) const;
     // The variable (a copy); false when unknown.
     bool Find(const std::string& name, VariableSpec& spec) const;
+    // Only its value: the read that every poll makes, without copying the rest.
+    bool Value(const std::string& name, std::string& value) const;
     // Runs action with the variable under the model lock, so that no change can come between; false when unknown.
     bool With(const std::string& name, const std::function<void(const VariableSpec&)>& action) const;
     // Names of all variables, in configuration order.
@@ -92,7 +95,16 @@ private:
 
     mutable std::mutex m_lock;
     std::vector<VariableSpec> m_variables;
-    std::map<std::string, std::size_t> m_index;  // upper-cased name to position
+    // Names are compared without regard to case, so that a lookup needs no upper-cased copy of the name.
+    struct NameHash
+    {
+        std::size_t operator()(const std::string& name) const;
+    };
+    struct NameEqual
+    {
+        bool operator()(const std::string& left, const std::string& right) const;
+    };
+    std::unordered_map<std::string, std::size_t, NameHash, NameEqual> m_index;  // name to position
     std::map<int, Listener> m_listeners;
     int m_nextListener = 1;
     std::mt19937 m_random{12345};

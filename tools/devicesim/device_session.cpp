@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <optional>
+#include <string_view>
 
 #include "device_server.h"
 
@@ -14,11 +15,6 @@ namespace
 {
 // Bytes that are not UTF-8 (a lone continuation byte, an invalid lead byte, an overlong NUL) and a control byte.
 const std::string kGarbageLine = "\xFF\xFEgarbage\x80\xC0\x80\x01\n";
-
-bool StartsWithWord(const std::string& line, const std::string& word)
-{
-    return line.size() > word.size() && line.compare(0, word.size(), word) == 0 && line[word.size()] == ' ';
-}
 }  // namespace
 
 DeviceSession::DeviceSession(int fd, DeviceServer& server) : m_fd(fd), m_server(server) {}
@@ -75,7 +71,18 @@ void DeviceSession::Enqueue(const std::string& bytes)
         return;
     }
     m_outbox += bytes;
-    m_wake.notify_all();
+    if (!m_holdWrites)
+        m_wake.notify_all();
+}
+
+// While the reader answers the lines of one received chunk, the writer is not woken for each answer: everything
+// queued meanwhile, answers and notifications in their order, goes out in one write when the chunk is done.
+void DeviceSession::HoldWrites(bool hold)
+{
+    std::lock_guard<std::mutex> guard(m_lock);
+    m_holdWrites = hold;
+    if (!hold && !m_outbox.empty())
+        m_wake.notify_all();
 }
 
 std::size_t DeviceSession::Backlog()
@@ -143,6 +150,7 @@ void DeviceSession::WriteLoop()
 void DeviceSession::ReadLoop()
 {
     std::string pending;
+    std::string line;
     char chunk[4096];
     while (!m_closing)
     {
@@ -150,12 +158,16 @@ void DeviceSession::ReadLoop()
         if (got <= 0)
             break;
         pending.append(chunk, static_cast<std::size_t>(got));
+        HoldWrites(true);
         std::size_t start = 0;
         for (std::size_t lf; !m_closing && (lf = pending.find('\n', start)) != std::string::npos; start = lf + 1)
         {
             std::size_t end = (lf > start && pending[lf - 1] == '\r') ? lf - 1 : lf;
-            Handle(pending.substr(start, end - start));
+            line.assign(pending, start, end - start);
+            Handle(line);
         }
+        FlushReplies();
+        HoldWrites(false);
         pending.erase(0, start);
     }
     // A client that only closed its sending side still gets the answers to what it sent.
@@ -175,26 +187,41 @@ void DeviceSession::Handle(const std::string& line)
     if (line.empty())
         return;
     if (options.answerDelayMs > 0)
+    {
+        // Answers already made are not held back by the delay of this one.
+        FlushReplies();
+        HoldWrites(false);
         std::this_thread::sleep_for(std::chrono::milliseconds(options.answerDelayMs));
+        HoldWrites(true);
+    }
     std::optional<std::string> answer = Execute(line);
     if (answer)
         Reply(*answer);
 }
 
-// Queues an answer with the configured extras around it.
+// Adds an answer, with the configured extras around it, to the answers of the chunk being handled.
 void DeviceSession::Reply(const std::string& answer)
 {
     const ServerOptions& options = m_server.Options();
-    std::string bytes;
     for (int i = 0; i < options.plusLines; ++i)
-        bytes += "+working\n";
-    bytes += answer + "\n";
+        m_replies += "+working\n";
+    m_replies += answer;
+    m_replies += '\n';
     ++m_answers;
     if (options.garbageEvery > 0 && m_answers % options.garbageEvery == 0)
-        bytes += kGarbageLine;
+        m_replies += kGarbageLine;
     if (options.overlongAfter > 0 && m_answers == options.overlongAfter)
-        bytes += std::string(options.overlongBytes, 'x') + "\n";
-    Enqueue(bytes);
+        m_replies.append(options.overlongBytes, 'x').append(1, '\n');
+}
+
+// Queues the answers made so far. Done before anything else is queued on the reader's behalf (a notification of
+// its own write or subscription), so that the client receives everything in the order the device made it.
+void DeviceSession::FlushReplies()
+{
+    if (m_replies.empty())
+        return;
+    Enqueue(m_replies);
+    m_replies.clear();
 }
 
 // The answer to one line; none when the answer has already been queued.
@@ -202,14 +229,17 @@ std::optional<std::string> DeviceSession::Execute(const std::string& line)
 {
     if (line == "FORCEREPLY")
         return "OK";
-    if (StartsWithWord(line, "LOGIN") || line == "LOGIN")
-        return Login(line.size() > 6 ? line.substr(6) : std::string());
+    // The commands made of a word and an argument: LOGIN and the queries.
+    const std::size_t space = line.find(' ');
+    const std::string_view word(line.data(), space == std::string::npos ? line.size() : space);
+    if (word == "LOGIN")
+        return Login(space == std::string::npos ? std::string() : line.substr(space + 1));
     if (!m_loggedIn)
         return "*not logged in";
     for (const char* query : {"range", "channels", "dims", "logscale", "step"})
     {
-        if (StartsWithWord(line, query))
-            return m_server.Model().Query(query, line.substr(std::string(query).size() + 1));
+        if (space != std::string::npos && word == query)
+            return m_server.Model().Query(query, line.substr(space + 1));
     }
     const std::size_t equal = line.find('=');
     if (equal != std::string::npos && equal > 0)
@@ -257,6 +287,7 @@ std::optional<std::string> DeviceSession::Subscribe(const std::string& name)
             m_subscriptions.insert(UpperName(variable.name));
         }
         Reply("OK");
+        FlushReplies();
         Enqueue("!" + variable.name + "=" + variable.value + "\n");
     });
     if (!known)
@@ -266,14 +297,15 @@ std::optional<std::string> DeviceSession::Subscribe(const std::string& name)
 
 std::string DeviceSession::Read(const std::string& name)
 {
-    VariableSpec variable;
-    if (!m_server.Model().Find(name, variable))
+    std::string value;
+    if (!m_server.Model().Value(name, value))
         return "*unknown " + name;
-    return variable.value;
+    return value;
 }
 
 std::string DeviceSession::Write(const std::string& name, const std::string& value)
 {
+    FlushReplies();  // the write notifies its subscribers, this session among them
     std::string stored;
     switch (m_server.Model().Write(name, value, stored))
     {
