@@ -1,6 +1,7 @@
 // Reading every entry of a package through CDir against reading the same files from a plain zip through CDir.
 // The project is a mix like a real one: incompressible images and compressible XML text. The ratio printed at
-// the end is the package's time over the zip's (goal: at most 1.3).
+// the end is the package's time over the zip's (goal: at most 1.3), in wall time: the package is deciphered
+// on two threads, whose CPU time is shown beside it.
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -131,15 +132,20 @@ void Zip(benchmark::State& state)
 }
 }  // namespace
 
-BENCHMARK(Package)->Name("CDir/package")->Unit(benchmark::kMillisecond)->MinTime(2.0);
-BENCHMARK(Zip)->Name("CDir/zip")->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(Package)
+    ->Name("CDir/package")
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(2.0)
+    ->UseRealTime()
+    ->MeasureProcessCPUTime();
+BENCHMARK(Zip)->Name("CDir/zip")->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime()->MeasureProcessCPUTime();
 
 int main(int argc, char** argv)
 {
     wxInitializer initializer;
     benchmark::Initialize(&argc, argv);
     Project();
-    CRatioReporter reporter({{"CDir/package", "CDir/zip", "goal: ratio <= 1.3"}});
+    CRatioReporter reporter({{"CDir/package", "CDir/zip", "goal: ratio <= 1.3"}}, CRatioReporter::kWallTime);
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
     return 0;
