@@ -1,9 +1,10 @@
 #include "storage/blow_fish_stream.h"
 
-#include "storage/decipher_window.h"
-
 #include <algorithm>
 #include <cstring>
+#include <limits>
+
+#include "storage/decipher_window.h"
 
 namespace
 {
@@ -157,19 +158,16 @@ size_t wxBlowFishInputStream::OnSysRead(void* buffer, size_t size)
     return size;
 }
 
+// Offsets come from the archive, which may be crafted: a target beyond what a file offset holds is refused.
 wxFileOffset wxBlowFishInputStream::OnSysSeek(wxFileOffset offset, wxSeekMode mode)
 {
     if (!IsValid())
         return wxInvalidOffset;
-    wxFileOffset target = offset;
-    if (mode == wxFromEnd)
-        target = m_length + offset;
-    else if (mode == wxFromCurrent)
-        target = m_position + offset;
-    if (target < 0)
+    const wxFileOffset base = mode == wxFromEnd ? m_length : mode == wxFromCurrent ? m_position : 0;
+    if (offset > std::numeric_limits<wxFileOffset>::max() - base || base + offset < 0)
         return wxInvalidOffset;
-    m_position = target;
-    return target;
+    m_position = base + offset;
+    return m_position;
 }
 
 wxFileOffset wxBlowFishInputStream::OnSysTell() const

@@ -72,7 +72,7 @@ private:
 class CCipherWorker
 {
 public:
-    // The helper of the process, started on first use and stopped when the program ends.
+    // Any thread: the helper of the process, started on first use and stopped when the program ends.
     static CCipherWorker& Get();
     ~CCipherWorker();
 

@@ -4,6 +4,7 @@
 #include <wx/mstream.h>
 
 #include <algorithm>
+#include <limits>
 #include <memory>
 #include <random>
 #include <string>
@@ -188,6 +189,10 @@ TEST(BlowFishStream, SeeksInPlaintextPositions)
     EXPECT_EQ(reader.stream.TellI(), 13);
     EXPECT_EQ(reader.Read(3), plain.substr(13, 3));
     EXPECT_EQ(reader.stream.SeekI(-1, wxFromStart), wxInvalidOffset);
+    EXPECT_EQ(reader.stream.SeekI(std::numeric_limits<wxFileOffset>::max(), wxFromCurrent), wxInvalidOffset);
+    EXPECT_EQ(reader.stream.SeekI(std::numeric_limits<wxFileOffset>::max() - 50, wxFromEnd), wxInvalidOffset);
+    EXPECT_EQ(reader.stream.TellI(), 16);
+    EXPECT_EQ(reader.Read(2), plain.substr(16, 2));
 }
 
 // The zero padding and the trailer are not plaintext: reads end at the recorded length.
