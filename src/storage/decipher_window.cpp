@@ -111,6 +111,9 @@ CDecipherWindow::CWindow* CDecipherWindow::Jump(wxFileOffset position, size_t wa
         window = Start(start, needed);
     if (!window)
         return nullptr;
+    // The reader needs the first piece now and takes it itself; a window of one piece is left to it alone.
+    if (window->size > CCipherJob::kPieceSize)
+        CCipherWorker::Get().Post(window->job);
     window->inOrder = false;
     m_aheadSize = size;
     return window;
@@ -154,8 +157,8 @@ bool CDecipherWindow::Load(CWindow& window, wxFileOffset start, size_t size)
     return true;
 }
 
-// Reads the window at plaintext position `start` from the parent into the least recently used buffer and starts
-// deciphering it on the helper.
+// Reads the window at plaintext position `start` from the parent into the least recently used buffer, with the
+// job that deciphers it.
 CDecipherWindow::CWindow* CDecipherWindow::Start(wxFileOffset start, size_t size)
 {
     CWindow& window = LeastRecentlyUsed();
@@ -170,7 +173,6 @@ CDecipherWindow::CWindow* CDecipherWindow::Start(wxFileOffset start, size_t size
     window.reached = false;
     window.inOrder = true;
     window.job = std::make_shared<CCipherJob>(m_cipher, window.bytes.data(), window.size);
-    CCipherWorker::Get().Post(window.job);
     return &window;
 }
 
@@ -187,7 +189,10 @@ void CDecipherWindow::StartAhead(const CWindow& from)
         if (window.Holds(start))
             return;
     }
-    Start(start, static_cast<size_t>(std::min<wxFileOffset>(static_cast<wxFileOffset>(m_aheadSize), limit - start)));
+    CWindow* window = Start(
+        start, static_cast<size_t>(std::min<wxFileOffset>(static_cast<wxFileOffset>(m_aheadSize), limit - start)));
+    if (window)
+        CCipherWorker::Get().Post(window->job);
 }
 
 // After a jump, what the helper would still decipher of the other windows is probably not needed; the reads get
