@@ -1,11 +1,13 @@
 // Reading every entry of a package through CDir against reading the same files from a plain zip through CDir.
 // The project is a mix like a real one: incompressible images and compressible XML text. The ratio printed at
-// the end is the package's time over the zip's (goal: at most 1.3).
+// the end is the package's time over the zip's (goal: at most 1.3), in wall time: the package is deciphered
+// on two threads, whose CPU time is shown beside it.
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include <wx/init.h>
@@ -63,6 +65,18 @@ std::string TextBytes(size_t seed)
     return text;
 }
 
+// Removes a directory with everything in it when the program ends. It keeps its own copy of the path: an atexit
+// handler that asked the fixture for it ran after the fixture was gone and left 64 MiB behind on every run.
+struct RemoveAtExit
+{
+    fs::path path;
+    ~RemoveAtExit()
+    {
+        std::error_code ignored;
+        fs::remove_all(path, ignored);
+    }
+};
+
 // Writes the project, compiles it into Bench.darevirudu and copies the same files into Bench.zip.
 Fixture& Project()
 {
@@ -70,6 +84,7 @@ Fixture& Project()
         Fixture f;
         char pattern[] = "/tmp/orvbench-XXXXXX";
         f.root = mkdtemp(pattern);
+        static const RemoveAtExit removeRoot{f.root};
         for (size_t i = 0; i < kImages; ++i)
             f.files.push_back(wxString::Format("img/i%02zu.png", i));
         for (size_t i = 0; i < kTexts; ++i)
@@ -96,7 +111,6 @@ Fixture& Project()
                     fs::file_size(f.root / "Bench.darevirudu") / 1048576.0,
                     fs::file_size(f.root / "Bench.zip") / 1048576.0, f.files.size(),
                     (kImages * kImageSize + kTexts * kTextSize) / 1048576.0);
-        std::atexit([] { fs::remove_all(Project().root); });
         return f;
     }();
     return fixture;
@@ -131,15 +145,20 @@ void Zip(benchmark::State& state)
 }
 }  // namespace
 
-BENCHMARK(Package)->Name("CDir/package")->Unit(benchmark::kMillisecond)->MinTime(2.0);
-BENCHMARK(Zip)->Name("CDir/zip")->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(Package)
+    ->Name("CDir/package")
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(2.0)
+    ->UseRealTime()
+    ->MeasureProcessCPUTime();
+BENCHMARK(Zip)->Name("CDir/zip")->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime()->MeasureProcessCPUTime();
 
 int main(int argc, char** argv)
 {
     wxInitializer initializer;
     benchmark::Initialize(&argc, argv);
     Project();
-    CRatioReporter reporter({{"CDir/package", "CDir/zip", "goal: ratio <= 1.3"}});
+    CRatioReporter reporter({{"CDir/package", "CDir/zip", "goal: ratio <= 1.3"}}, CRatioReporter::kWallTime);
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
     return 0;

@@ -1,6 +1,7 @@
 #include "storage/blow_fish.h"
 
 #include <cstring>
+#include <utility>
 
 #include "storage/blow_fish_tables.h"
 
@@ -10,43 +11,29 @@ namespace
 const unsigned char kDefaultPhrase[] = "quartz bridge";
 const size_t kDefaultPhraseLength = sizeof(kDefaultPhrase);  // 14, the zero included
 
+// Halves are stored little-endian. On little-endian hosts (every one this program is built for) they are plain
+// loads and stores, which the compiler does not always make of the byte by byte form.
 inline uint32_t LoadLittle(const unsigned char* bytes)
 {
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
     return uint32_t(bytes[0]) | uint32_t(bytes[1]) << 8 | uint32_t(bytes[2]) << 16 | uint32_t(bytes[3]) << 24;
+#else
+    uint32_t word;
+    std::memcpy(&word, bytes, sizeof(word));
+    return word;
+#endif
 }
 
 inline void StoreLittle(unsigned char* bytes, uint32_t word)
 {
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
     bytes[0] = static_cast<unsigned char>(word);
     bytes[1] = static_cast<unsigned char>(word >> 8);
     bytes[2] = static_cast<unsigned char>(word >> 16);
     bytes[3] = static_cast<unsigned char>(word >> 24);
-}
-
-// Runs `group` on kGroup blocks at a time (independent blocks keep the processor busy while the S-box loads of
-// the others are in flight) and `single` on the blocks left over.
-template <typename GroupCipher, typename BlockCipher>
-void RunBlocks(unsigned char* out, const unsigned char* in, size_t count, GroupCipher group, BlockCipher single)
-{
-    const size_t kGroup = CBlowFish::kGroup;
-    size_t block = 0;
-    for (; block + kGroup <= count; block += kGroup)
-    {
-        uint32_t words[2 * kGroup];
-        for (size_t i = 0; i < 2 * kGroup; ++i)
-            words[i] = LoadLittle(in + block * 8 + i * 4);
-        group(words);
-        for (size_t i = 0; i < 2 * kGroup; ++i)
-            StoreLittle(out + block * 8 + i * 4, words[i]);
-    }
-    for (; block < count; ++block)
-    {
-        uint32_t left = LoadLittle(in + block * 8);
-        uint32_t right = LoadLittle(in + block * 8 + 4);
-        single(left, right);
-        StoreLittle(out + block * 8, left);
-        StoreLittle(out + block * 8 + 4, right);
-    }
+#else
+    std::memcpy(bytes, &word, sizeof(word));
+#endif
 }
 }  // namespace
 
@@ -92,100 +79,65 @@ void CBlowFish::SetKey(const unsigned char* key, size_t length)
     }
 }
 
+// The sixteen rounds on the blocks (left[b], right[b]) for every b in Block, interleaved round by round: the
+// blocks are independent, so the lookups of one fill the time the others wait for theirs. On return the
+// halves hold the output block. Inlined into the group loop: called, the halves would go through memory.
+template <bool Decipher, size_t... Block>
+[[gnu::always_inline]] inline void CBlowFish::Rounds(uint32_t* left, uint32_t* right) const
+{
+    uint32_t l[] = {left[Block]...};
+    uint32_t r[] = {right[Block]...};
+    const auto mix = [this](uint32_t x) {
+        return ((m_s[0][x >> 24] + m_s[1][(x >> 16) & 0xFF]) ^ m_s[2][(x >> 8) & 0xFF]) + m_s[3][x & 0xFF];
+    };
+#pragma GCC unroll 8
+    for (int round = 0; round < 16; round += 2)
+    {
+        const uint32_t p0 = m_p[Decipher ? 17 - round : round];
+        const uint32_t p1 = m_p[Decipher ? 16 - round : round + 1];
+        ((l[Block] ^= p0, r[Block] ^= mix(l[Block]) ^ p1, l[Block] ^= mix(r[Block])), ...);
+    }
+    const uint32_t lastLeft = m_p[Decipher ? 1 : 16];
+    const uint32_t lastRight = m_p[Decipher ? 0 : 17];
+    ((left[Block] = r[Block] ^ lastRight, right[Block] = l[Block] ^ lastLeft), ...);
+}
+
+template <bool Decipher, size_t... Block>
+inline void CBlowFish::RunGroup(unsigned char* out, const unsigned char* in, std::index_sequence<Block...>) const
+{
+    uint32_t left[] = {LoadLittle(in + 8 * Block)...};
+    uint32_t right[] = {LoadLittle(in + 8 * Block + 4)...};
+    Rounds<Decipher, Block...>(left, right);
+    ((StoreLittle(out + 8 * Block, left[Block]), StoreLittle(out + 8 * Block + 4, right[Block])), ...);
+}
+
+template <bool Decipher>
+void CBlowFish::Run(unsigned char* out, const unsigned char* in, size_t size) const
+{
+    const size_t count = size / 8;
+    size_t block = 0;
+    for (; block + kGroup <= count; block += kGroup)
+        RunGroup<Decipher>(out + 8 * block, in + 8 * block, std::make_index_sequence<kGroup>());
+    for (; block < count; ++block)
+        RunGroup<Decipher>(out + 8 * block, in + 8 * block, std::index_sequence<0>());
+}
+
 void CBlowFish::EncryptBlock(uint32_t& left, uint32_t& right) const
 {
-    uint32_t l = left;
-    uint32_t r = right;
-    for (int i = 0; i < 16; i += 2)
-    {
-        l ^= m_p[i];
-        r ^= F(l);
-        r ^= m_p[i + 1];
-        l ^= F(r);
-    }
-    l ^= m_p[16];
-    r ^= m_p[17];
-    left = r;
-    right = l;
+    Rounds<false, 0>(&left, &right);
 }
 
 void CBlowFish::DecryptBlock(uint32_t& left, uint32_t& right) const
 {
-    uint32_t l = left;
-    uint32_t r = right;
-    for (int i = 17; i > 1; i -= 2)
-    {
-        l ^= m_p[i];
-        r ^= F(l);
-        r ^= m_p[i - 1];
-        l ^= F(r);
-    }
-    l ^= m_p[1];
-    r ^= m_p[0];
-    left = r;
-    right = l;
-}
-
-void CBlowFish::EncryptGroup(uint32_t* w) const
-{
-    uint32_t l[kGroup], r[kGroup];
-    for (size_t b = 0; b < kGroup; ++b)
-    {
-        l[b] = w[2 * b];
-        r[b] = w[2 * b + 1];
-    }
-    for (int i = 0; i < 16; i += 2)
-    {
-        for (size_t b = 0; b < kGroup; ++b)
-        {
-            l[b] ^= m_p[i];
-            r[b] ^= F(l[b]) ^ m_p[i + 1];
-            l[b] ^= F(r[b]);
-        }
-    }
-    for (size_t b = 0; b < kGroup; ++b)
-    {
-        w[2 * b] = r[b] ^ m_p[17];
-        w[2 * b + 1] = l[b] ^ m_p[16];
-    }
-}
-
-void CBlowFish::DecryptGroup(uint32_t* w) const
-{
-    uint32_t l[kGroup], r[kGroup];
-    for (size_t b = 0; b < kGroup; ++b)
-    {
-        l[b] = w[2 * b];
-        r[b] = w[2 * b + 1];
-    }
-    for (int i = 17; i > 1; i -= 2)
-    {
-        for (size_t b = 0; b < kGroup; ++b)
-        {
-            l[b] ^= m_p[i];
-            r[b] ^= F(l[b]) ^ m_p[i - 1];
-            l[b] ^= F(r[b]);
-        }
-    }
-    for (size_t b = 0; b < kGroup; ++b)
-    {
-        w[2 * b] = r[b] ^ m_p[0];
-        w[2 * b + 1] = l[b] ^ m_p[1];
-    }
+    Rounds<true, 0>(&left, &right);
 }
 
 void CBlowFish::Encrypt(void* destination, const void* source, size_t size) const
 {
-    RunBlocks(
-        static_cast<unsigned char*>(destination), static_cast<const unsigned char*>(source), size / 8,
-        [this](uint32_t* words) { EncryptGroup(words); },
-        [this](uint32_t& left, uint32_t& right) { EncryptBlock(left, right); });
+    Run<false>(static_cast<unsigned char*>(destination), static_cast<const unsigned char*>(source), size);
 }
 
 void CBlowFish::Decrypt(void* destination, const void* source, size_t size) const
 {
-    RunBlocks(
-        static_cast<unsigned char*>(destination), static_cast<const unsigned char*>(source), size / 8,
-        [this](uint32_t* words) { DecryptGroup(words); },
-        [this](uint32_t& left, uint32_t& right) { DecryptBlock(left, right); });
+    Run<true>(static_cast<unsigned char*>(destination), static_cast<const unsigned char*>(source), size);
 }

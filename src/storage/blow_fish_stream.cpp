@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
+
+#include "storage/decipher_window.h"
 
 namespace
 {
@@ -40,9 +43,19 @@ wxBlowFishInputStream::wxBlowFishInputStream(wxInputStream& parent, const wxStri
 {
     m_fault = CheckFrame(tag);
     if (m_fault == PackageFault::None)
+    {
         KeyCipher(m_cipher, key);
+        const wxFileOffset blockBytes = (m_length + kBlock - 1) / kBlock * kBlock;
+        m_window.reset(new CDecipherWindow(parent, m_cipher, kHeaderSize, blockBytes));
+    }
     else
         m_lasterror = wxSTREAM_READ_ERROR;
+}
+
+// The window goes first: it waits for the helper to let go of its blocks and of the cipher.
+wxBlowFishInputStream::~wxBlowFishInputStream()
+{
+    m_window.reset();
 }
 
 PackageFault wxBlowFishInputStream::CheckFrame(const wxString& tag)
@@ -117,105 +130,49 @@ char wxBlowFishInputStream::Peek()
     return wxInputStream::Peek();
 }
 
-bool wxBlowFishInputStream::ReadBlocks(unsigned char* out, size_t bytes)
+void wxBlowFishInputStream::ExpectRun(wxFileOffset start, wxFileOffset end)
 {
-    if (m_parent_i_stream->Read(out, bytes).LastRead() != bytes)
-        return false;
-    m_cipher.Decrypt(out, out, bytes);
-    return true;
-}
-
-// Deciphers the block at the parent's position into m_block; the parent moves past it.
-bool wxBlowFishInputStream::LoadBlock()
-{
-    m_blockLoaded = ReadBlocks(m_block, kBlock);
-    return m_blockLoaded;
-}
-
-// A block already started (by a read that ended inside it, or a seek into it) is served from m_block.
-bool wxBlowFishInputStream::ReadBlockRest(unsigned char* out, size_t size, size_t& done)
-{
-    if (m_offset == 0)
-        return true;
-    if (!m_blockLoaded && !LoadBlock())
-        return false;
-    done = std::min(kBlock - m_offset, size);
-    std::memcpy(out, m_block + m_offset, done);
-    m_offset = (m_offset + done) % kBlock;
-    m_blockLoaded = m_offset != 0;
-    return true;
+    if (m_window)
+        m_window->ExpectRun(start, std::min(end, m_length));
 }
 
 size_t wxBlowFishInputStream::OnSysRead(void* buffer, size_t size)
 {
-    const wxFileOffset position = IsValid() ? OnSysTell() : wxInvalidOffset;
-    if (position == wxInvalidOffset || position >= m_length)
-    {
-        m_lasterror = position == wxInvalidOffset ? wxSTREAM_READ_ERROR : wxSTREAM_EOF;
-        return 0;
-    }
-    size = static_cast<size_t>(std::min<wxFileOffset>(size, m_length - position));
-    unsigned char* out = static_cast<unsigned char*>(buffer);
-    size_t done = 0;
-    bool ok = ReadBlockRest(out, size, done);
-    const size_t whole = (size - done) / kBlock * kBlock;
-    if (ok && whole > 0)
-    {
-        ok = ReadBlocks(out + done, whole);
-        done += whole;
-    }
-    if (ok && done < size)
-    {
-        ok = LoadBlock();
-        if (ok)
-        {
-            m_offset = size - done;
-            std::memcpy(out + done, m_block, m_offset);
-            done = size;
-        }
-    }
-    if (!ok)
+    if (!IsValid())
     {
         m_lasterror = wxSTREAM_READ_ERROR;
         return 0;
     }
-    return done;
+    if (m_position >= m_length)
+    {
+        m_lasterror = wxSTREAM_EOF;
+        return 0;
+    }
+    size = static_cast<size_t>(std::min<wxFileOffset>(size, m_length - m_position));
+    if (!m_window->Read(m_position, buffer, size))
+    {
+        m_lasterror = wxSTREAM_READ_ERROR;
+        return 0;
+    }
+    m_position += static_cast<wxFileOffset>(size);
+    return size;
 }
 
+// Offsets come from the archive, which may be crafted: a target beyond what a file offset holds is refused.
 wxFileOffset wxBlowFishInputStream::OnSysSeek(wxFileOffset offset, wxSeekMode mode)
 {
     if (!IsValid())
         return wxInvalidOffset;
-    wxFileOffset target = offset;
-    if (mode == wxFromEnd)
-        target = m_length + offset;
-    else if (mode == wxFromCurrent)
-    {
-        const wxFileOffset current = OnSysTell();
-        if (current == wxInvalidOffset)
-            return wxInvalidOffset;
-        target = current + offset;
-    }
-    if (target < 0)
+    const wxFileOffset base = mode == wxFromEnd ? m_length : mode == wxFromCurrent ? m_position : 0;
+    if (offset > std::numeric_limits<wxFileOffset>::max() - base || base + offset < 0)
         return wxInvalidOffset;
-    const wxFileOffset blockStart = static_cast<wxFileOffset>(kHeaderSize) + target / kBlock * kBlock;
-    m_blockLoaded = false;
-    if (m_parent_i_stream->SeekI(blockStart, wxFromStart) == wxInvalidOffset)
-        return wxInvalidOffset;
-    m_offset = static_cast<size_t>(target % kBlock);
-    return target;
+    m_position = base + offset;
+    return m_position;
 }
 
 wxFileOffset wxBlowFishInputStream::OnSysTell() const
 {
-    if (!IsValid())
-        return wxInvalidOffset;
-    const wxFileOffset parent = m_parent_i_stream->TellI();
-    if (parent == wxInvalidOffset)
-        return wxInvalidOffset;
-    // With a block loaded the parent is already past it.
-    const wxFileOffset blockStart = parent - static_cast<wxFileOffset>(m_blockLoaded ? kBlock : 0);
-    return blockStart - static_cast<wxFileOffset>(kHeaderSize) + static_cast<wxFileOffset>(m_offset);
+    return IsValid() ? m_position : wxInvalidOffset;
 }
 
 // ---------------------------------------------------------------------------------------------------------------

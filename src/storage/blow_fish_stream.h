@@ -8,15 +8,19 @@
 //   offset 8+8n    plaintext length, 32-bit little-endian
 //   offset 12+8n   "VKMC"
 //
-// wxBlowFishInputStream reads and seeks in plaintext positions over a seekable parent; wxBlowFishOutputStream
+// wxBlowFishInputStream reads and seeks in plaintext positions over a seekable parent, deciphering through a
+// CDecipherWindow (large reads in order are deciphered ahead on a second core); wxBlowFishOutputStream
 // enciphers whole blocks as they fill and writes the last block and the trailer on Close(). Neither logs: the
 // directory tree above them reports problems with the names of the files involved. A stream is used by one
 // thread at a time.
 #include <wx/stream.h>
 
+#include <memory>
 #include <vector>
 
 #include "storage/blow_fish.h"
+
+class CDecipherWindow;
 
 // Why an input stream refused its parent.
 enum class PackageFault
@@ -35,6 +39,7 @@ class wxBlowFishInputStream : public wxFilterInputStream
 public:
     // The parent must be seekable and must outlive this stream. The framing is checked here.
     wxBlowFishInputStream(wxInputStream& parent, const wxString& key, const wxString& tag);
+    ~wxBlowFishInputStream() override;
 
     bool IsValid() const { return m_fault == PackageFault::None; }
     PackageFault GetFault() const { return m_fault; }
@@ -46,6 +51,9 @@ public:
     // Next plaintext byte, left in the stream.
     char Peek() override;
     bool IsSeekable() const override { return true; }
+    // Tells the stream that reads will go through the plaintext [start, end) in order, so that it deciphers ahead
+    // as far as that and no farther.
+    void ExpectRun(wxFileOffset start, wxFileOffset end);
 
 protected:
     size_t OnSysRead(void* buffer, size_t size) override;
@@ -54,17 +62,11 @@ protected:
 
 private:
     PackageFault CheckFrame(const wxString& tag);
-    bool ReadBlocks(unsigned char* out, size_t bytes);
-    bool LoadBlock();
-    bool ReadBlockRest(unsigned char* out, size_t size, size_t& done);
 
     CBlowFish m_cipher;
-    size_t m_offset = 0;  // position inside the current block, 0..7
-    // The current block, deciphered, once a read ended inside it or a seek landed inside it; the parent is then
-    // positioned after it, so the rest of the block is served without going back to the parent.
-    unsigned char m_block[8] = {};
-    bool m_blockLoaded = false;
-    wxFileOffset m_length = 0;  // plaintext length
+    std::unique_ptr<CDecipherWindow> m_window;  // present once the frame is valid
+    wxFileOffset m_position = 0;                // plaintext position
+    wxFileOffset m_length = 0;                  // plaintext length
     PackageFault m_fault = PackageFault::Short;
 };
 

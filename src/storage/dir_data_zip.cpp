@@ -15,6 +15,11 @@ namespace
 {
 const size_t kBufferSlack = 1024;
 const size_t kWriteBufferSize = 64 * 1024;
+// Sizes that bound the bytes an entry's read goes through: the fixed part of a local header, room for its extra
+// field, and the largest data descriptor after the data.
+const wxFileOffset kLocalHeaderSize = 30;
+const wxFileOffset kExtraAllowance = 1024;
+const wxFileOffset kDescriptorSize = 24;
 
 bool IsDirName(const wxString& name)
 {
@@ -192,6 +197,13 @@ CFile CDirDataZip::OpenFile(const wxString& path, int mode)
 // Reads exactly the declared size; the zip reader checks the checksum when it reaches the entry's end.
 bool CDirDataZip::ReadEntry(Entry& entry, wxMemoryBuffer& bytes)
 {
+    if (m_cipherIn)
+    {
+        // The entry's local header, its data and its data descriptor.
+        const wxZipEntry& zip = *entry.zip;
+        const wxFileOffset header = kLocalHeaderSize + zip.GetInternalName().utf8_str().length() + kExtraAllowance;
+        m_cipherIn->ExpectRun(zip.GetOffset(), zip.GetOffset() + header + zip.GetCompressedSize() + kDescriptorSize);
+    }
     if (!m_zipIn->OpenEntry(*entry.zip))
         return false;
     const size_t size = static_cast<size_t>(entry.zip->GetSize());

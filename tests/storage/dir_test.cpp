@@ -131,6 +131,26 @@ TEST_F(DirTest, PackageWrittenThroughTheTreeReadsBackByteExactly)
     EXPECT_EQ(m_log.Count("", wxLOG_Error), 0) << m_log.Dump();
 }
 
+// Entries larger than the windows the package is deciphered in, stored and deflated, read in an order unlike
+// the archive's and read again: each comes out whole (the reads of one entry are deciphered ahead within it).
+TEST_F(DirTest, LargeEntriesOfAPackageReadInAnyOrder)
+{
+    std::vector<ArchiveEntry> entries{{"Big/", ""}};
+    for (int i = 0; i < 6; ++i)
+    {
+        std::string data(150000 + 97000 * i, '\0');
+        for (size_t at = 0; at < data.size(); ++at)
+            data[at] = static_cast<char>(i % 2 ? (at * 2654435761u) >> 13 : 'a' + at % 23);
+        entries.push_back({"Big/e" + std::to_string(i), data});
+    }
+    WritePackage("Big", entries);
+    const CDir big = m_root.GetDir("Big", m_type, true);
+    ASSERT_TRUE(big.IsOk());
+    for (int i : {4, 1, 5, 0, 3, 2, 2, 4})
+        EXPECT_TRUE(ReadText(big, "e" + std::to_string(i)) == entries[i + 1].data) << "e" << i;
+    EXPECT_EQ(m_log.Count("", wxLOG_Error), 0) << m_log.Dump();
+}
+
 TEST_F(DirTest, PackageOpensAtItsProjectDirectory)
 {
     const struct
