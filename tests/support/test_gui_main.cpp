@@ -16,7 +16,6 @@ public:
 };
 }  // namespace
 
-wxIMPLEMENT_APP_NO_MAIN(CTestApp);
 
 int main(int argc, char** argv)
 {
