@@ -59,7 +59,9 @@ wxString CStandardDirs::GetWorkingDir() const
 
 wxString CStandardDirs::GetAppName() const
 {
-    return wxTheApp ? wxTheApp->GetAppName() : wxString();
+    // The window-less paths run under a console application object, which is not a wxApp.
+    const wxAppConsole* app = wxAppConsole::GetInstance();
+    return app ? app->GetAppName() : wxString();
 }
 
 unsigned long CStandardDirs::GetProcessId() const
