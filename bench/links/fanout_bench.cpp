@@ -59,12 +59,7 @@ void ChannelDelivery(benchmark::State& state)
     BenchDevice device(FloodVariables());
     std::atomic<std::uint64_t> delivered{0};
     COrvantaNotify channel;
-    channel.SetAsyncHandler(&delivered, [](void* context, const wxString&) {
-        static_cast<std::atomic<std::uint64_t>*>(context)->fetch_add(1, std::memory_order_relaxed);
-    });
-    channel.GetClient().Open("127.0.0.1", device.Port());
-    channel.GetClient().Login("guest,guest");
-    channel.Start();
+    StartCountingChannel(channel, device.Port(), delivered);
     for (int i = 0; i < kVariables; ++i)
         channel.RequestAndWait(wxString::Format("V%d!", i), nullptr);
     for (auto _ : state)

@@ -63,12 +63,7 @@ void ChannelIntake(benchmark::State& state)
     BenchDevice device(kFloodVariables);
     std::atomic<std::uint64_t> delivered{0};
     COrvantaNotify channel;
-    channel.SetAsyncHandler(&delivered, [](void* context, const wxString&) {
-        static_cast<std::atomic<std::uint64_t>*>(context)->fetch_add(1, std::memory_order_relaxed);
-    });
-    channel.GetClient().Open("127.0.0.1", device.Port());
-    channel.GetClient().Login("guest,guest");
-    channel.Start();
+    StartCountingChannel(channel, device.Port(), delivered);
     for (const char* command : {"LEVEL_A!", "LEVEL_B!", "LEVEL_C!", "LEVEL_D!"})
         channel.RequestAndWait(command, nullptr);
     device.server->StartFlood(-1, {});
